@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "common/limits.h"
+
+// The four parts of a path. The folder keeps its trailing separator; the
+// extension runs from the last dot of the last component and includes it.
+// The drive is only ever filled on Windows ("C:" or "\\server\share").
+struct PathParts {
+  std::string drive;
+  std::string dir;
+  std::string name;
+  std::string ext;
+};
+
+PathParts splitPath(std::string_view path);
+
+// Joins the parts again, adding a separator after a folder that lacks one and
+// a dot before an extension that lacks one.
+std::string mergePath(std::string_view drive, std::string_view dir, std::string_view name,
+                      std::string_view ext);
+
+// folder + separator + name, whether or not the folder already ends in one
+// (the "%s\\%s" of the original formats).
+std::string joinPath(std::string_view folder, std::string_view name);
+
+bool isPathSeparator(char c);
+
+// True when the path is short enough for the platform.
+inline bool fitsPathLimit(std::string_view path) { return path.size() <= maxPathLength; }

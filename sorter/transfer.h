@@ -1,0 +1,9 @@
+#pragma once
+#include <string_view>
+
+// Brings the source to the target: renames it to its cleaned name in its own
+// folder (nursaeubern), renames it in its own folder to the target's name
+// (umbenennen), or copies it to the target without overwriting, with numbered
+// names on a collision (kollision). Returns true when a copy was stored (or,
+// in the renaming modes, the rename succeeded).
+bool transferFile(std::string_view sourcePath, std::string_view targetPath);

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include "common/paths.h"
+
+namespace {
+
+struct SplitCase {
+  const char* path;
+  const char* drive;
+  const char* dir;
+  const char* name;
+  const char* ext;
+};
+
+#ifdef _WIN32
+const SplitCase splitCases[] = {
+    {"D:\\Tools\\sorter.exe", "D:", "\\Tools\\", "sorter", ".exe"},
+    {"D:\\Tools\\sorter", "D:", "\\Tools\\", "sorter", ""},
+    {"C:\\", "C:", "\\", "", ""},
+    {"C:/a/b.c.mp3", "C:", "/a/", "b.c", ".mp3"},
+    {"\\\\server\\share\\x\\Song.MP3", "\\\\server\\share", "\\x\\", "Song", ".MP3"},
+    {"D:\\In.dir\\Song", "D:", "\\In.dir\\", "Song", ""},
+    {"Song.mp3", "", "", "Song", ".mp3"},
+};
+#else
+const SplitCase splitCases[] = {
+    {"/home/u/Tools/sorter.exe", "", "/home/u/Tools/", "sorter", ".exe"},
+    {"/home/u/Tools/sorter", "", "/home/u/Tools/", "sorter", ""},
+    {"/", "", "/", "", ""},
+    {"/a/b.c.mp3", "", "/a/", "b.c", ".mp3"},
+    // No drives and no backslash separators on POSIX.
+    {"C:\\x\\Song.MP3", "", "", "C:\\x\\Song", ".MP3"},
+    {"/In.dir/Song", "", "/In.dir/", "Song", ""},
+    {"/music/.hidden", "", "/music/", "", ".hidden"},
+    {"Song.mp3", "", "", "Song", ".mp3"},
+    {"/music/Song.", "", "/music/", "Song", "."},
+};
+#endif
+
+TEST(SplitPath, SplitsIntoFourParts) {
+  for (const SplitCase& c : splitCases) {
+    PathParts parts = splitPath(c.path);
+    EXPECT_EQ(parts.drive, c.drive) << c.path;
+    EXPECT_EQ(parts.dir, c.dir) << c.path;
+    EXPECT_EQ(parts.name, c.name) << c.path;
+    EXPECT_EQ(parts.ext, c.ext) << c.path;
+    // Joining the parts gives the path back.
+    EXPECT_EQ(mergePath(parts.drive, parts.dir, parts.name, parts.ext), c.path) << c.path;
+  }
+}
+
+TEST(MergePath, AddsMissingSeparatorAndDot) {
+  std::string sep(1, pathSeparator);
+  EXPECT_EQ(mergePath("", "dir", "name", "INI"), "dir" + sep + "name.INI");
+  EXPECT_EQ(mergePath("", "dir" + sep, "name", ".INI"), "dir" + sep + "name.INI");
+  EXPECT_EQ(mergePath("", "", "name", ""), "name");
+  EXPECT_EQ(mergePath("", "", "", "MP3"), ".MP3");
+}
+
+TEST(JoinPath, AlwaysAddsOneSeparator) {
+  std::string sep(1, pathSeparator);
+  EXPECT_EQ(joinPath("a", "b"), "a" + sep + "b");
+  // Like the original's formats, a folder ending in a separator gets a second one.
+  EXPECT_EQ(joinPath("a" + sep, "b"), "a" + sep + sep + "b");
+}
+
+TEST(PathLimit, BoundIsInclusive) {
+  EXPECT_TRUE(fitsPathLimit(std::string(maxPathLength, 'a')));
+  EXPECT_FALSE(fitsPathLimit(std::string(maxPathLength + 1, 'a')));
+}
+
+}  // namespace
