@@ -16,7 +16,7 @@ enum class Op {
   makeFolder,
   clearReadOnly,
   open,      // openRead
-  create,    // create and createNew
+  create,    // create, createNew and openAppend
   read,      // delivers half of what it could, then reports an error
   write,     // writes half, then reports an error
   seek,
@@ -25,7 +25,9 @@ enum class Op {
 
 // The nth call of op from now on (1 for the next one) fails.
 void failNth(Op op, int n);
-// Every call of op whose (first) path argument equals path fails.
+// Every call of op on path fails. For copy, move and replace the path is
+// the destination; for the others it is the one path the call takes (for
+// read, write and seek the path the file was opened with).
 void failPath(Op op, std::string_view path);
 // Calls of op made since the last reset.
 int callCount(Op op);

@@ -74,6 +74,8 @@ class File {
   bool create(std::string_view path);
   // Creates the file; fails when it exists.
   bool createNew(std::string_view path);
+  // Opens for writing at the end, creating a missing file (the log).
+  bool openAppend(std::string_view path);
   bool isOpen() const;
   void close();
 
