@@ -1,0 +1,160 @@
+#include "covers/cover_export.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "common/limits.h"
+#include "common/paths.h"
+#include "common/state.h"
+#include "common/text.h"
+#include "platform/platform.h"
+#include "tags/pattern_search.h"
+
+namespace {
+
+// Only the head of the file is searched; a picture frame starts near the
+// front of the tag, and the tag at the front of the file.
+constexpr std::int64_t headSize = 1000000;
+
+// An APIC frame that is the first frame of a tag at the start of the file has
+// its MIME type at offset 21 and its description from offset 32 on; the
+// picture follows the description's NUL, which must come by offset 248.
+constexpr std::int64_t mimeOffset = 21;
+constexpr std::int64_t descriptionStart = 32;
+constexpr std::int64_t lastDescriptionNul = 248;
+
+constexpr std::int64_t frameHeaderSize = 10;
+// The JFIF marker stands six bytes after the JPEG's start-of-image marker.
+constexpr std::int64_t jfifOffsetInJpeg = 6;
+constexpr std::string_view pngSignature{"\x89PNG\r\n\x1A\n", 8};
+
+struct Picture {
+  std::int64_t start = 0;  // file offset of the picture's first byte
+  std::int64_t end = 0;    // file offset just past it (the frame's end)
+  std::string_view extension;
+};
+
+// Reads up to size bytes, following short reads until the end of the file;
+// -1 on an error.
+std::int64_t readUpTo(platform::File& file, unsigned char* buffer, std::int64_t size) {
+  std::int64_t total = 0;
+  while (total < size) {
+    std::int64_t got = file.read(buffer + total, static_cast<std::size_t>(size - total));
+    if (got < 0) return -1;
+    if (got == 0) break;
+    total += got;
+  }
+  return total;
+}
+
+std::uint32_t frameSize(const unsigned char* head, std::int64_t headLength, std::int64_t frame) {
+  const unsigned char* size = head + frame + 4;
+  bool syncsafeTag = headLength >= 4 && findBytes(head, "ID3", 3) != nullptr && head[3] == 4;
+  bool syncsafeBytes = ((size[0] | size[1] | size[2] | size[3]) & 0x80) == 0;
+  // Some writers put plain sizes into version 4 tags; a byte with its top bit
+  // set cannot be syncsafe, so such a size is read as a plain one.
+  if (syncsafeTag && syncsafeBytes) {
+    return (std::uint32_t{size[0]} << 21) | (std::uint32_t{size[1]} << 14) |
+           (std::uint32_t{size[2]} << 7) | std::uint32_t{size[3]};
+  }
+  return (std::uint32_t{size[0]} << 24) | (std::uint32_t{size[1]} << 16) |
+         (std::uint32_t{size[2]} << 8) | std::uint32_t{size[3]};
+}
+
+// Finds the picture of the first APIC frame in the head of a file of
+// fileSize bytes. Every offset is checked against the head and the file
+// before it is used.
+bool locatePicture(const unsigned char* head, std::int64_t headLength, std::int64_t fileSize,
+                   Picture& picture) {
+  const unsigned char* apic = findBytes(head, "APIC", static_cast<std::int32_t>(headLength));
+  if (apic == nullptr) return false;
+  std::int64_t frame = apic - head;
+  std::int64_t bodyStart = frame + frameHeaderSize;
+  if (bodyStart > headLength) return false;
+  std::int64_t frameEnd = bodyStart + frameSize(head, headLength, frame);
+  if (frameEnd > fileSize) return false;
+
+  std::int64_t nulSearchEnd = std::min(lastDescriptionNul + 1, headLength);
+  std::int64_t pictureStart = -1;
+  for (std::int64_t i = descriptionStart; i < nulSearchEnd; ++i) {
+    if (head[i] == 0) {
+      pictureStart = i + 1;
+      break;
+    }
+  }
+  if (pictureStart < 0) return false;
+
+  // Only what the head holds of the frame can be searched; the markers stand
+  // at the very start of a picture, so that is enough.
+  std::int64_t searchEnd = std::min(frameEnd, headLength);
+  if (searchEnd > bodyStart) {
+    const unsigned char* jfif =
+        findBytes(head + bodyStart, "JFIF", static_cast<std::int32_t>(searchEnd - bodyStart));
+    if (jfif != nullptr) {
+      std::int64_t start = (jfif - head) - jfifOffsetInJpeg;
+      if (start < bodyStart) return false;
+      picture = {start, frameEnd, "JPG"};
+      return true;
+    }
+  }
+
+  if (headLength < mimeOffset + 9 || findBytesNoCase(head + mimeOffset, "image/png", 9) == nullptr) {
+    return false;
+  }
+  std::int64_t signatureFrom = std::max(pictureStart, bodyStart);
+  if (signatureFrom >= searchEnd) return false;
+  const unsigned char* signature = findBytes(head + signatureFrom, pngSignature,
+                                             static_cast<std::int32_t>(searchEnd - signatureFrom));
+  if (signature == nullptr) return false;
+  picture = {signature - head, frameEnd, "PNG"};
+  return true;
+}
+
+// Copies bytes [start, end) of source into a new file at outputPath, through
+// the work buffer, replacing an earlier file of that name. A file that could
+// not be written whole is removed.
+bool writePicture(platform::File& source, const Picture& picture, const std::string& outputPath) {
+  platform::File output;
+  if (!output.create(outputPath)) return false;
+  bool whole = source.seek(picture.start, platform::SeekFrom::begin);
+  std::int64_t remaining = picture.end - picture.start;
+  while (whole && remaining > 0) {
+    std::size_t piece =
+        static_cast<std::size_t>(std::min<std::int64_t>(remaining, workBufferSize));
+    whole = source.readExact(workBuffer.get(), piece) && output.write(workBuffer.get(), piece);
+    remaining -= static_cast<std::int64_t>(piece);
+  }
+  output.close();
+  if (!whole) platform::deleteFile(outputPath);
+  return whole;
+}
+
+}  // namespace
+
+void exportCover(std::string_view sourcePath, std::string_view targetPath) {
+  if (!workBuffer) return;
+  platform::File file;
+  if (!file.openRead(targetPath)) return;
+  std::int64_t headLength = readUpTo(file, workBuffer.get(), headSize);
+  std::int64_t fileSize = file.size();
+  if (headLength < 0 || fileSize < headLength) return;
+
+  Picture picture;
+  if (locatePicture(workBuffer.get(), headLength, fileSize, picture)) {
+    PathParts target = splitPath(targetPath);
+    std::string outputPath = mergePath(target.drive, target.dir, target.name, picture.extension);
+    // A target that already carries the picture's extension would be
+    // truncated by its own picture (names compare without case on Windows).
+    std::string_view targetExtension = target.ext;
+    if (!targetExtension.empty()) targetExtension.remove_prefix(1);
+    bool wouldReplaceTarget = equalsNoCaseAscii(targetExtension, picture.extension);
+    if (fitsPathLimit(outputPath) && !wouldReplaceTarget &&
+        writePicture(file, picture, outputPath)) {
+      return;
+    }
+  }
+  file.close();
+  findCoverFile(sourcePath, targetPath, settings.coverPfad);
+}
