@@ -20,3 +20,16 @@ std::uint32_t crc32Update(std::uint32_t crc, const void* data, std::size_t size)
 std::uint32_t crc32Portable(std::uint32_t crc, const void* data, std::size_t size);
 // True when crc32Update uses a carry-less-multiply path on this processor.
 bool crc32HasFastPath();
+
+// The ways crc32Update can compute, for tests and benchmarks that compare
+// them. crc32Update takes the fastest one the processor has.
+enum class Crc32Path {
+  portable,     // slicing-by-8 tables
+  pclmul,       // carry-less multiply on 128-bit registers
+  vpclmul256,   // carry-less multiply on 256-bit registers (AVX2)
+  vpclmul512,   // carry-less multiply on 512-bit registers (AVX-512)
+};
+bool crc32PathAvailable(Crc32Path path);
+// Like crc32Update, over the given path; a path the processor lacks falls
+// back to the portable one.
+std::uint32_t crc32With(Crc32Path path, std::uint32_t crc, const void* data, std::size_t size);

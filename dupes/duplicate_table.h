@@ -3,7 +3,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "common/limits.h"
 
 struct DuplicateEntry {
   std::uint32_t size;
@@ -16,8 +17,16 @@ struct DuplicateEntry {
 struct DuplicateTable {
   std::unique_ptr<DuplicateEntry[]> storage;  // duplicateCapacity slots
   std::uint32_t count = 0;                    // valid entries: 0 .. count-1
-  std::vector<std::uint32_t> index;           // open addressing: entry number + 1, 0 free
+  // Open addressing with linear probing over duplicateIndexSlots slots:
+  // entry number + 1, 0 free. Allocated together with storage.
+  std::unique_ptr<std::uint32_t[]> index;
+  // The pair of the last file checkDuplicate found new, until it is recorded.
+  DuplicateEntry pending{};
+  bool hasPending = false;
 };
+// A power of two at least twice the capacity keeps the probe runs short.
+inline constexpr std::uint32_t duplicateIndexSlots = 1u << 19;
+static_assert(duplicateIndexSlots >= 2 * duplicateCapacity);
 extern DuplicateTable duplicateTable;
 
 // With crc exactly 1: checksums the file and answers whether its pair was
@@ -32,12 +41,20 @@ bool checkDuplicate(std::string_view path);
 void recordStoredFile();
 
 std::uint32_t duplicateCount();
+// Whether entries 0 .. count-1 hold the pair (the answer of a scan over
+// them, found through the index).
+bool containsDuplicatePair(std::uint32_t size, std::uint32_t checksum);
 bool duplicateStorageAllocated();
 bool allocateDuplicateStorage();
 void freeDuplicateStorage();
 
 // Empties the table and zeroes both counters on the sort page.
 void clearDuplicateTable();
+// Count 0, storage zeroed, index cleared; the counters stay.
+void emptyDuplicateTable();
+// Rebuilds the index from entries 0 .. count-1 (after they were read into
+// storage in place).
+void rebuildDuplicateIndex();
 
 // CRC.BIN in the config folder.
 std::string duplicateTablePath();
