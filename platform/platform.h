@@ -116,4 +116,11 @@ void setConfigFolder(std::string_view folder);
 // nothing).
 std::string homeFolder();
 
+// The line end of the text files the program writes (the log).
+#ifdef _WIN32
+inline constexpr std::string_view textLineEnd = "\r\n";
+#else
+inline constexpr std::string_view textLineEnd = "\n";
+#endif
+
 }  // namespace platform

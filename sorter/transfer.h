@@ -7,3 +7,8 @@
 // names on a collision (kollision). Returns true when a copy was stored (or,
 // in the renaming modes, the rename succeeded).
 bool transferFile(std::string_view sourcePath, std::string_view targetPath);
+
+// What one transfer did. Only a copy leaves the source free to be deleted: a
+// renamed file is the source itself under its new name.
+enum class TransferOutcome { nothing, copied, renamed };
+TransferOutcome transferFileOutcome(std::string_view sourcePath, std::string_view targetPath);
