@@ -36,7 +36,7 @@ bool startsWithFolder(std::string_view path, std::string_view folder) {
   return sameName(path.substr(0, folder.size()), folder);
 }
 
-// The target folders this scan has copied into, canonical. The walk must
+// The target folders seen during this scan, canonical. The walk must
 // never reach what it stored: copies would be sorted again and, with crc and
 // loeschen, deleted as duplicates of themselves.
 class TargetGuard {
@@ -118,7 +118,9 @@ void walkFolder(const std::string& folder, const std::string& canonical, TargetG
     if (!fitsPathLimit(subfolder)) continue;
     std::string subCanonical;
     guard.refresh();
-    if (!guard.empty()) {
+    // Cleaning names in place stores nothing and deletes nothing, so it may
+    // walk a sorted tree too.
+    if (!guard.empty() && !settings.nursaeubern) {
       if (canonical.empty()) continue;  // cannot tell where it lies: stay out
       subCanonical = childPath(canonical, entry.name);
       if (guard.holdsCopies(subCanonical, false)) continue;
@@ -142,7 +144,7 @@ void scanFolder(std::string_view folder) {
   guard.refresh();
   std::string canonical;
   if (!platform::canonicalPath(start, canonical)) canonical.clear();
-  if (!canonical.empty() && guard.holdsCopies(canonical, true)) {
+  if (!canonical.empty() && !settings.nursaeubern && guard.holdsCopies(canonical, true)) {
     setControlText(control::currentFolder, start);
     return;
   }

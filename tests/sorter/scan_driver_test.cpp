@@ -27,7 +27,7 @@ class ScanDriverTest : public EngineTest {
   }
   void scan(const std::string& relative) {
     scanRunning = 1;
-    createBaseFolders();
+    if (!settings.nursaeubern) createBaseFolders();
     scanFolder(path(relative));
     scanRunning = 0;
   }
@@ -96,6 +96,14 @@ TEST_F(ScanDriverTest, SourceEqualToTargetSortsItsFilesButNotItsTree) {
   shown.clear();
   scan("in/Ohne ID3-Tag");
   EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(ScanDriverTest, NameOnlyModeCleansASortedTreeToo) {
+  settings.zielPfad = path("in");
+  settings.rekursiv = settings.nursaeubern = 1;
+  put("in/Kuenstler/Solaris/Regen (live).MP3", "x");
+  scan("in/Kuenstler");
+  EXPECT_EQ(tree("in/Kuenstler/Solaris"), std::vector<std::string>{"Regen live.MP3"});
 }
 
 TEST_F(ScanDriverTest, FolderLinksAreNotFollowed) {
