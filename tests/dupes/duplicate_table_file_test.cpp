@@ -164,6 +164,12 @@ TEST_F(DuplicateTableFileTest, WithoutStorageNothingIsReadOrWritten) {
   saveDuplicateTable();
   EXPECT_EQ(recorder.messages.size(), 2u);
   EXPECT_EQ(readFile(duplicateTablePath()), previous);
+  // The check and the reset button work on, without a table.
+  settings.crc = 1;
+  EXPECT_FALSE(checkAndStore(file("a.mp3", "x")));
+  EXPECT_FALSE(checkAndStore(file("b.mp3", "x")));
+  clearDuplicateTable();
+  EXPECT_EQ(duplicateCount(), 0u);
 }
 
 }  // namespace

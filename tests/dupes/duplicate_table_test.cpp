@@ -144,13 +144,4 @@ TEST_F(DuplicateTableTest, ClearZeroesStorageCountAndCounters) {
   EXPECT_FALSE(checkAndStore(a));
 }
 
-TEST_F(DuplicateTableTest, WithoutStorageEveryFileIsNew) {
-  freeDuplicateStorage();
-  EXPECT_FALSE(checkAndStore(file("a.mp3", "x")));
-  EXPECT_FALSE(checkAndStore(file("b.mp3", "x")));
-  clearDuplicateTable();
-  EXPECT_EQ(duplicateCount(), 0u);
-  EXPECT_FALSE(containsDuplicatePair(1, crc32Portable(0, "x", 1)));
-}
-
 }  // namespace
