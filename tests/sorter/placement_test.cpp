@@ -155,34 +155,6 @@ TEST_F(PlacementTest, LoeschenDeletesOnlyAStoredSource) {
   EXPECT_EQ(duplicateCount(), 1u);
 }
 
-TEST_F(PlacementTest, DuplicateIsNotPlacedAndGoesOnlyUnderLoeschen) {
-  settings.crc = 1;
-  settings.unbekannt = 1;
-  put("in/b.mp3", song);
-  put("in/c.mp3", song);
-  createBaseFolders();
-  placeUntaggedFile(path("in/a.mp3"));
-  placeUntaggedFile(path("in/b.mp3"));
-  EXPECT_TRUE(exists("in/b.mp3"));
-  settings.loeschen = 1;
-  placeUntaggedFile(path("in/c.mp3"));
-  EXPECT_FALSE(exists("in/c.mp3"));
-  EXPECT_EQ(filesIn(tree("out")), std::vector<std::string>{"Ohne ID3-Tag/a.mp3"});
-  EXPECT_EQ(scanCounters.duplicates, 2u);
-  EXPECT_EQ(scanCounters.files, 1u);
-}
-
-TEST_F(PlacementTest, BaseFolderFailureShowsOneMessageAndSkipsTheRest) {
-  settings.kuenstler = 1;
-  settings.genre = 1;
-  platform::faults::failPath(Op::makeFolder, path("out/Genre"));
-  createBaseFolders();
-  ASSERT_EQ(recorder.messages.size(), 1u);
-  EXPECT_EQ(recorder.messages[0].first,
-            "Verzeichnis\n" + path("out/Genre") + "\nkonnte nicht angelegt werden");
-  EXPECT_EQ(tree("out"), std::vector<std::string>{"Kuenstler/"});
-}
-
 TEST_F(PlacementTest, RenameModeMakesNoFolderAndRenamesTheSource) {
   settings.umbenennen = 1;
   settings.kuenstler = 1;
