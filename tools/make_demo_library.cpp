@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/paths.h"
+#include "common/text.h"
 #include "platform/platform.h"
 #include "tests/support/id3_writer.h"
 
@@ -66,13 +67,23 @@ const Song songs[] = {
     {"Klassik", "probe.mp3", nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0},
 };
 
+std::string latin1(std::string_view utf8) {
+  std::string out;
+  std::size_t pos = 0;
+  char32_t cp;
+  while (pos < utf8.size()) {
+    if (!decodeUtf8(utf8, pos, cp)) cp = static_cast<unsigned char>(utf8[pos++]);
+    out += static_cast<char>(cp <= 0xFF ? cp : '?');
+  }
+  return out;
+}
+
 std::string songBytes(const Song& s, std::uint32_t seed, bool withCover) {
   std::size_t size = 24000 + (seed * 7919) % 40000;
   if (s.version == 0) return id3::audio(size, seed);
   if (s.version == 1) {
-    std::string trailer = id3::id3v1(s.title, s.artist, s.album, s.year, s.genreCode);
-    // The ID3v1 block holds Latin-1; umlauts in the demo are few enough to
-    // leave them out of these songs.
+    // The ID3v1 block holds Latin-1 bytes.
+    std::string trailer = id3::id3v1(latin1(s.title), latin1(s.artist), latin1(s.album), s.year, s.genreCode);
     return id3::mp3File("", size, trailer, seed);
   }
   id3::Encoding encoding = s.version == 4 ? id3::Encoding::utf8 : id3::Encoding::utf16;
