@@ -1,5 +1,6 @@
 #include "app/qt/page_builder.h"
 
+#include <qdrawutil.h>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QFrame>
@@ -11,7 +12,6 @@
 #include <QString>
 #include <QStyle>
 #include <QWidget>
-#include <qdrawutil.h>
 
 #include <algorithm>
 

@@ -11,17 +11,17 @@
 // Tab key walks.
 
 enum class ControlKind {
-  rightLabel,      // static text, right-aligned
-  leftLabel,       // static text, left-aligned
-  centredLabel,    // static text, centred
-  indentedLabel,   // static text, left-aligned and set in from the left
-  edit,            // bordered edit
-  readOnlyEdit,    // bordered edit the user cannot change
-  pushButton,      // push button, centred text
-  heading,         // push button that only carries the program's name
-  checkBox,        // check box that flips its own mark
-  groupBox,        // frame with a title
-  etchedFrame,     // frame without a title
+  rightLabel,     // static text, right-aligned
+  leftLabel,      // static text, left-aligned
+  centredLabel,   // static text, centred
+  indentedLabel,  // static text, left-aligned and set in from the left
+  edit,           // bordered edit
+  readOnlyEdit,   // bordered edit the user cannot change
+  pushButton,     // push button, centred text
+  heading,        // push button that only carries the program's name
+  checkBox,       // check box that flips its own mark
+  groupBox,       // frame with a title
+  etchedFrame,    // frame without a title
 };
 
 // Id of the controls that the program never refers to.
@@ -37,6 +37,9 @@ struct ControlTemplate {
 // Every page is this large, in dialog units.
 inline constexpr int pageWidth = 248;
 inline constexpr int pageHeight = 224;
+
+// The tables keep one control to a line, as the templates do.
+// clang-format off
 
 // "MAIN": the sort page.
 inline constexpr std::array<ControlTemplate, 30> sortPageTemplate{{
@@ -145,3 +148,4 @@ inline constexpr std::array<ControlTemplate, 15> supportPageTemplate{{
      {14, 180, 220, 8}},
     {noControlId, ControlKind::centredLabel, "Viel Spaß mit Liedkorb!", {14, 200, 220, 12}},
 }};
+// clang-format on

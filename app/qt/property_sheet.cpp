@@ -23,10 +23,20 @@ namespace {
 
 // Sort page controls the engine writes into or reads from.
 constexpr std::array shellControlIds{
-    control::startButton,   control::targetEdit,   control::coverEdit,   control::sourceEdit,
-    control::duplicatesCounter, control::filesCounter, control::currentFolder,
-    control::currentFile,   control::artist,       control::title,       control::album,
-    control::year,          control::genre,        control::statusLine,
+    control::startButton,
+    control::targetEdit,
+    control::coverEdit,
+    control::sourceEdit,
+    control::duplicatesCounter,
+    control::filesCounter,
+    control::currentFolder,
+    control::currentFile,
+    control::artist,
+    control::title,
+    control::album,
+    control::year,
+    control::genre,
+    control::statusLine,
 };
 
 // Sheet buttons as on Windows: 50 by 14 dialog units, 4 apart.
@@ -103,12 +113,15 @@ PropertySheet::PropertySheet(QtShell& shell, QWidget* parent) : QDialog(parent),
   }
   for (const auto& [id, widget] : controls_[optionsPage]) {
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-      connect(button, &QAbstractButton::clicked, this, [id] { optionsPageCommand(id); });
+      connect(button, &QAbstractButton::clicked, this,
+              [controlId = id] { optionsPageCommand(controlId); });
     }
   }
 }
 
-PropertySheet::~PropertySheet() { shell_.detachControls(); }
+PropertySheet::~PropertySheet() {
+  shell_.detachControls();
+}
 
 QWidget* PropertySheet::control(Page page, int controlId) const {
   const auto& byId = controls_[static_cast<std::size_t>(page)];
@@ -138,7 +151,9 @@ void PropertySheet::pressStartStop() {
   }
 }
 
-void PropertySheet::pressBrowse(int buttonId) { browseForFolder(buttonId); }
+void PropertySheet::pressBrowse(int buttonId) {
+  browseForFolder(buttonId);
+}
 
 void PropertySheet::pageChanged(int index) {
   // Leaving the sort page takes over what was typed into its path edits.

@@ -35,8 +35,8 @@ QWidget* focusedWindow() {
 
 std::optional<QString> chooseFolderWithDialog(QWidget* owner, const QString& title,
                                               const QString& startFolder) {
-  QString folder = QFileDialog::getExistingDirectory(owner, title, startFolder,
-                                                     QFileDialog::ShowDirsOnly);
+  QString folder =
+      QFileDialog::getExistingDirectory(owner, title, startFolder, QFileDialog::ShowDirsOnly);
   if (folder.isEmpty()) return std::nullopt;
   return QDir::toNativeSeparators(folder);
 }
@@ -50,9 +50,13 @@ void showMessageBox(QWidget* owner, const QString& text, const QString& caption)
 
 QtShell::QtShell() : chooseFolder_(chooseFolderWithDialog), presentMessage_(showMessageBox) {}
 
-void QtShell::attachControl(int controlId, QWidget* widget) { controls_[controlId] = widget; }
+void QtShell::attachControl(int controlId, QWidget* widget) {
+  controls_[controlId] = widget;
+}
 
-void QtShell::detachControls() { controls_.clear(); }
+void QtShell::detachControls() {
+  controls_.clear();
+}
 
 void QtShell::setFolderChooser(FolderChooser chooser) {
   chooseFolder_ = chooser ? std::move(chooser) : FolderChooser(chooseFolderWithDialog);
@@ -102,7 +106,9 @@ void QtShell::messageBox(std::string_view text, std::string_view caption) {
   presentMessage_(focusedWindow(), qtText(text), qtText(caption));
 }
 
-void QtShell::pumpMessages() { QCoreApplication::processEvents(); }
+void QtShell::pumpMessages() {
+  QCoreApplication::processEvents();
+}
 
 bool QtShell::browseForFolder(std::string_view title, std::string_view startFolder,
                               std::string& chosen) {

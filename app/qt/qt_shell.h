@@ -15,8 +15,8 @@
 class QtShell : public Shell {
  public:
   // Asks the user for a folder; nothing when the user cancelled.
-  using FolderChooser = std::function<std::optional<QString>(
-      QWidget* owner, const QString& title, const QString& startFolder)>;
+  using FolderChooser = std::function<std::optional<QString>(QWidget* owner, const QString& title,
+                                                             const QString& startFolder)>;
   // Shows a modal message with one OK button.
   using MessagePresenter =
       std::function<void(QWidget* owner, const QString& text, const QString& caption)>;

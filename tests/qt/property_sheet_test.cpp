@@ -54,8 +54,8 @@ std::string readWholeFile(const fs::path& path) {
 QStringList listTree(const fs::path& root) {
   QStringList out;
   std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-       it.increment(ec)) {
+  for (auto it = fs::recursive_directory_iterator(root, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     QString relative = QString::fromStdString(fs::relative(it->path(), root).generic_string());
     if (it->is_directory()) relative += u'/';
     out << relative;
@@ -77,7 +77,8 @@ std::string taggedFile(std::string_view artist, std::string_view album, std::str
                        std::string_view genre, std::uint32_t seed) {
   std::vector<std::string> frames;
   auto add = [&frames](std::string_view id, std::string_view text) {
-    if (!text.empty()) frames.push_back(id3::frame(3, id, id3::textBody(id3::Encoding::latin1, text)));
+    if (!text.empty())
+      frames.push_back(id3::frame(3, id, id3::textBody(id3::Encoding::latin1, text)));
   };
   add("TPE1", artist);
   add("TALB", album);
@@ -86,7 +87,9 @@ std::string taggedFile(std::string_view artist, std::string_view album, std::str
   return id3::mp3File(id3::tag(3, frames), 6000, "", seed);
 }
 
-QString qt(const fs::path& path) { return QString::fromStdString(path.string()); }
+QString qt(const fs::path& path) {
+  return QString::fromStdString(path.string());
+}
 
 }  // namespace
 
@@ -286,9 +289,9 @@ void PropertySheetTest::abortLetsFileInHandFinish() {
 
   QCOMPARE(textDuringScan, QString("&Abbruch"));
   QCOMPARE(textAfterAbort, QString("&Start"));
-  QCOMPARE(listTree(target / "Kuenstler"), QStringList({"Anna Apfel/", "Anna Apfel/Lied 1.MP3",
-                                                        "Anna Apfel/Lied 2.MP3",
-                                                        "Anna Apfel/Lied 3.MP3"}));
+  QCOMPARE(listTree(target / "Kuenstler"),
+           QStringList({"Anna Apfel/", "Anna Apfel/Lied 1.MP3", "Anna Apfel/Lied 2.MP3",
+                        "Anna Apfel/Lied 3.MP3"}));
   QCOMPARE(edit(sheet, control::filesCounter)->text(), QString("3"));
   QCOMPARE(start->text(), QString("&Start"));
   QCOMPARE(scanRunning, 0);
@@ -314,8 +317,8 @@ void PropertySheetTest::checkBoxFlippedMidScanAppliesFromNextFile() {
   QTest::mouseClick(button(sheet, PropertySheet::sortPage, control::startButton), Qt::LeftButton);
 
   QCOMPARE(listTree(target / "Kuenstler" / "Anna Apfel"),
-           QStringList({"Erstes/", "Erstes/Lied 3.MP3", "Erstes/Lied 4.MP3", "Lied 1.MP3",
-                        "Lied 2.MP3"}));
+           QStringList(
+               {"Erstes/", "Erstes/Lied 3.MP3", "Erstes/Lied 4.MP3", "Lied 1.MP3", "Lied 2.MP3"}));
   QVERIFY(album->isChecked());
   QCOMPARE(settings.makealbum, 1);
 }
@@ -411,12 +414,12 @@ void PropertySheetTest::browseButtonsAskChooserAtCurrentFolder_data() {
   QTest::addColumn<bool>("choose");
   QTest::newRow("target") << control::browseTarget << control::targetEdit
                           << QString("Ziel für MP3´s") << true;
-  QTest::newRow("cover, cancelled") << control::browseCover << control::coverEdit
-                                    << QString("Quelle für Cover") << false;
+  QTest::newRow("cover, cancelled")
+      << control::browseCover << control::coverEdit << QString("Quelle für Cover") << false;
   QTest::newRow("source") << control::browseSource << control::sourceEdit
                           << QString("Quelle für MP3´s") << true;
-  QTest::newRow("source, cancelled") << control::browseSource << control::sourceEdit
-                                     << QString("Quelle für MP3´s") << false;
+  QTest::newRow("source, cancelled")
+      << control::browseSource << control::sourceEdit << QString("Quelle für MP3´s") << false;
 }
 
 void PropertySheetTest::browseButtonsAskChooserAtCurrentFolder() {
@@ -481,8 +484,7 @@ void PropertySheetTest::closingDuringScanStopsScanFirst() {
       // The window stays until the scan has wound down.
       visibleAfterClose = sheet.isVisible();
     });
-    QTest::mouseClick(button(sheet, PropertySheet::sortPage, control::startButton),
-                      Qt::LeftButton);
+    QTest::mouseClick(button(sheet, PropertySheet::sortPage, control::startButton), Qt::LeftButton);
   });
   QCOMPARE(runDesktopProgram(shell_), 0);
 
@@ -517,7 +519,8 @@ void PropertySheetTest::optionMarksFollowFlags() {
   PropertySheet sheet(shell_);
   int boxes = 0;
   for (const FlagKey& flag : flagKeys) {
-    auto* box = qobject_cast<QCheckBox*>(sheet.control(PropertySheet::optionsPage, flag.checkBoxId));
+    auto* box =
+        qobject_cast<QCheckBox*>(sheet.control(PropertySheet::optionsPage, flag.checkBoxId));
     QVERIFY2(box, flag.key.data());
     QCOMPARE(box->isChecked(), value != 0);
     ++boxes;
@@ -544,7 +547,8 @@ void PropertySheetTest::dialogUnitsMapLikeWindows() {
   QCOMPARE(mapDialogRect(windows, {0, 0, pageWidth, pageHeight}), QRect(0, 0, 372, 364));
   // Controls that meet in the template meet on the screen, whatever the
   // rounding: "Dateien:" and its counter.
-  for (DialogBaseUnits units : {DialogBaseUnits{6, 13}, DialogBaseUnits{7, 17}, DialogBaseUnits{9, 19}}) {
+  for (DialogBaseUnits units :
+       {DialogBaseUnits{6, 13}, DialogBaseUnits{7, 17}, DialogBaseUnits{9, 19}}) {
     QRect label = mapDialogRect(units, {12, 78, 32, 8});
     QRect counter = mapDialogRect(units, {44, 76, 32, 12});
     QCOMPARE(label.right() + 1, counter.left());
