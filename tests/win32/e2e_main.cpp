@@ -1,0 +1,279 @@
+// End-to-end test of liedkorb.exe: starts the program three times, drives
+// its property sheet like a user and checks what it left on disk.
+//
+//   liedkorb_e2e PROGRAM SCREENSHOT_FOLDER [WORK_FOLDER]
+//
+// Needs a display (under Wine: an X server, Xvfb will do); without one it
+// reports itself skipped with exit code 77.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/id3_writer.h"
+#include "tests/win32/e2e_library.h"
+#include "tests/win32/sheet_driver.h"
+
+namespace fs = std::filesystem;
+using namespace e2e;
+
+namespace {
+
+constexpr int skipped = 77;
+constexpr int startTimeoutMs = 30000;
+constexpr int scanTimeoutMs = 60000;
+
+// Control ids of the pages, as a user would read them off the screen.
+constexpr int startButton = 100, targetEdit = 101, coverEdit = 102, sourceEdit = 103;
+constexpr int duplicatesCounter = 104, filesCounter = 105, artistDisplay = 111, genreDisplay = 115;
+constexpr int clearCrcButton = 209;
+
+struct OptionBox {
+  int id;
+  const char* key;
+};
+// The fourteen boxes of the options page and their INI keys.
+constexpr OptionBox optionBoxes[] = {
+    {206, "crc"},         {207, "crc-save"},    {204, "cover"},      {208, "unbekannt"},
+    {203, "genre"},       {202, "kuenstler"},   {213, "saeubern"},   {101, "nursaeubern"},
+    {212, "umbenennen"},  {210, "makealbum"},   {201, "loeschen"},   {200, "rekursiv"},
+    {205, "kollision"},   {211, "norename"},
+};
+// What the test ticks: recursive, artist folders with albums, genre folders,
+// files without a tag, duplicates by checksum.
+const std::set<int> ticked = {200, 202, 203, 206, 208, 210};
+
+bool runningUnderWine() {
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+}
+
+// Without a window manager on the X server, Wine draws the sheet's caption
+// and frame itself only when told so.
+void letWineDrawFrames() {
+  HKEY key = nullptr;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  const wchar_t no[] = L"N";
+  ::RegSetValueExW(key, L"Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>(no), sizeof no);
+  ::RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(no), sizeof no);
+  ::RegCloseKey(key);
+}
+
+struct Program {
+  PROCESS_INFORMATION process{};
+  HWND sheet = nullptr;
+  HWND sortPage = nullptr;
+};
+
+Program start(const fs::path& exe) {
+  Program program;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+  std::wstring folder = exe.parent_path().wstring();
+  if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &program.process)) {
+    fatal("liedkorb.exe does not start");
+  }
+  watchProgram(program.process.hProcess, program.process.dwProcessId);
+  program.sheet = waitForSheet(program.process.dwProcessId, L"Liedkorb 2.7", startTimeoutMs);
+  if (!program.sheet) fatal("no window \"Liedkorb 2.7\" appeared");
+  program.sortPage = waitForPage(program.sheet, startButton, startTimeoutMs);
+  if (!program.sortPage) fatal("the sort page is missing");
+  return program;
+}
+
+// Waits for the program to end and checks that it ended well.
+void expectExit(Program& program, const char* how) {
+  DWORD waited = ::WaitForSingleObject(program.process.hProcess, startTimeoutMs);
+  if (waited != WAIT_OBJECT_0) fatal(std::string("the program did not end after ") + how);
+  DWORD code = 1;
+  ::GetExitCodeProcess(program.process.hProcess, &code);
+  expect(code == 0, std::string("exit code 0 after ") + how);
+  watchProgram(nullptr, 0);
+  ::CloseHandle(program.process.hThread);
+  ::CloseHandle(program.process.hProcess);
+}
+
+unsigned long counter(const Program& program, int id) {
+  return std::wcstoul(controlText(program.sortPage, id).c_str(), nullptr, 10);
+}
+
+// The files counter once it has stopped changing.
+unsigned long settledCounter(const Program& program) {
+  unsigned long last = counter(program, filesCounter);
+  for (int same = 0; same < 5;) {
+    ::Sleep(100);
+    unsigned long now = counter(program, filesCounter);
+    same = now == last ? same + 1 : 0;
+    last = now;
+  }
+  return last;
+}
+
+bool buttonReads(const Program& program, const wchar_t* text) {
+  return controlText(program.sortPage, startButton) == text;
+}
+
+// Starts a scan of the long library and waits until it is well under way.
+void startLongScan(const Program& program, unsigned long counterAtStart) {
+  click(program.sortPage, startButton);
+  bool running = waitUntil(
+      [&] { return buttonReads(program, L"&Abbruch") && counter(program, filesCounter) >= counterAtStart + 20; },
+      scanTimeoutMs);
+  if (!running) fatal("the long scan did not get going");
+}
+
+void shoot(HWND window, const fs::path& folder, const char* name) {
+  expect(screenshot(window, (folder / (std::string(name) + ".bmp")).wstring()),
+         std::string("screenshot ") + name);
+}
+
+std::wstring text(const fs::path& path) { return path.wstring(); }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) {
+    std::printf("usage: liedkorb_e2e PROGRAM SCREENSHOT_FOLDER [WORK_FOLDER]\n");
+    return 2;
+  }
+  if (runningUnderWine() && !std::getenv("DISPLAY")) {
+    std::printf("no display: the end-to-end test is skipped\n");
+    return skipped;
+  }
+  if (runningUnderWine()) letWineDrawFrames();
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+
+  const fs::path shots = argv[2];
+  fs::path root = argc > 3 ? fs::path(argv[3]) : fs::temp_directory_path() / L"liedkorb-e2e";
+  std::error_code ec;
+  fs::remove_all(root, ec);
+  fs::create_directories(shots, ec);
+  const Library library = makeLibrary(root);
+  const fs::path exe = root / L"Programm" / L"liedkorb.exe";
+  fs::create_directories(exe.parent_path());
+  if (!fs::copy_file(argv[1], exe, ec)) fatal("cannot copy the program into the work folder");
+  const fs::path ini = root / L"Programm" / L"liedkorb.INI";
+
+  // Run 1: a first start without INI file; a scan, a stopped scan, Cancel.
+  std::printf("run 1: sort a small library, stop a long scan, close with Cancel\n");
+  {
+    Program program = start(exe);
+    typeText(program.sortPage, sourceEdit, text(library.small));
+    typeText(program.sortPage, targetEdit, text(library.target));
+    typeText(program.sortPage, coverEdit, text(library.covers));
+
+    selectPage(program.sheet, 1);
+    HWND options = waitForPage(program.sheet, clearCrcButton, startTimeoutMs);
+    if (!options) fatal("the options page is missing");
+    for (const OptionBox& box : optionBoxes) {
+      expect(!isChecked(options, box.id), std::string("unchecked at first start: ") + box.key);
+    }
+    for (int id : ticked) {
+      click(options, id);
+      expect(waitUntil([&] { return isChecked(options, id); }, startTimeoutMs), "a box ticks when clicked");
+    }
+    // A box clicked twice keeps its flag as it was.
+    click(options, 201);
+    click(options, 201);
+    expect(waitUntil([&] { return !isChecked(options, 201); }, startTimeoutMs), "box 201 clicked twice");
+    shoot(program.sheet, shots, "windows-options");
+    selectPage(program.sheet, 2);
+    shoot(program.sheet, shots, "windows-charity");
+    selectPage(program.sheet, 3);
+    shoot(program.sheet, shots, "windows-support");
+    selectPage(program.sheet, 0);
+
+    click(program.sortPage, startButton);
+    bool done = waitUntil(
+        [&] { return buttonReads(program, L"&Start") && counter(program, filesCounter) == smallLibraryCopies; },
+        scanTimeoutMs);
+    expect(done, "the small scan ends with \"&Start\" and " + std::to_string(smallLibraryCopies) + " copies");
+    expect(counter(program, duplicatesCounter) == 1, "one duplicate counted");
+    expect(controlText(program.sortPage, artistDisplay) == L"Zwei", "the last file's artist is shown");
+    expect(controlText(program.sortPage, genreDisplay) == L"Rock", "the last file's genre is shown");
+    checkSmallTree(library);
+    shoot(program.sheet, shots, "windows-sort");
+
+    // The long scan, stopped with the same button.
+    typeText(program.sortPage, sourceEdit, text(library.large));
+    unsigned long before = counter(program, filesCounter);
+    startLongScan(program, before);
+    click(program.sortPage, startButton);
+    expect(waitUntil([&] { return buttonReads(program, L"&Start"); }, scanTimeoutMs),
+           "\"&Abbruch\" brings \"&Start\" back");
+    // The file in hand is finished (its two copies), no further one started.
+    unsigned long stoppedAt = counter(program, filesCounter);
+    unsigned long settled = settledCounter(program);
+    expect(settled - stoppedAt <= 2, "only the file in hand is copied after the stop");
+    checkStoppedScan(library, library.target, settled - before);
+
+    // Typed, but never read: neither a page switch nor a start followed.
+    typeText(program.sortPage, sourceEdit, L"C:\\nie\\gelesen");
+    click(program.sheet, IDCANCEL);
+    expectExit(program, "Cancel");
+  }
+  std::map<std::string, std::string> expected;
+  for (const OptionBox& box : optionBoxes) expected[box.key] = ticked.count(box.id) ? "1" : "0";
+  expected["quell-pfad"] = utf8(library.large);
+  expected["ziel-pfad"] = utf8(library.target);
+  expected["cover-pfad"] = utf8(library.covers);
+  checkIni(ini, expected);
+
+  // Run 2: the settings come back; the close box during a scan.
+  std::printf("run 2: settings restored, close box during a scan\n");
+  {
+    Program program = start(exe);
+    expect(controlText(program.sortPage, sourceEdit) == text(library.large), "source folder restored");
+    expect(controlText(program.sortPage, targetEdit) == text(library.target), "target folder restored");
+    expect(controlText(program.sortPage, filesCounter) == L"0", "counters start at 0");
+    selectPage(program.sheet, 1);
+    HWND options = waitForPage(program.sheet, clearCrcButton, startTimeoutMs);
+    if (!options) fatal("the options page is missing");
+    for (const OptionBox& box : optionBoxes) {
+      expect(isChecked(options, box.id) == (ticked.count(box.id) != 0),
+             std::string("check mark restored: ") + box.key);
+    }
+    selectPage(program.sheet, 0);
+    typeText(program.sortPage, targetEdit, text(library.target2));
+    startLongScan(program, 0);
+    ::PostMessageW(program.sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+    expectExit(program, "the close box during a scan");
+    checkStoppedScan(library, library.target2, std::nullopt);
+  }
+  expected["ziel-pfad"] = utf8(library.target2);
+  checkIni(ini, expected);
+
+  // Run 3: OK during a scan takes over what was typed meanwhile.
+  std::printf("run 3: OK during a scan\n");
+  {
+    Program program = start(exe);
+    typeText(program.sortPage, targetEdit, text(library.target3));
+    startLongScan(program, 0);
+    typeText(program.sortPage, coverEdit, text(library.covers2));
+    click(program.sheet, IDOK);
+    expectExit(program, "OK during a scan");
+    checkStoppedScan(library, library.target3, std::nullopt);
+  }
+  expected["ziel-pfad"] = utf8(library.target3);
+  expected["cover-pfad"] = utf8(library.covers2);
+  checkIni(ini, expected);
+
+  if (failureCount() == 0) {
+    fs::remove_all(root, ec);
+    std::printf("end-to-end test passed\n");
+    return 0;
+  }
+  std::printf("%d expectation(s) failed; the work folder %ls is kept\n", failureCount(), root.c_str());
+  return 1;
+}
