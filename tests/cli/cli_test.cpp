@@ -23,7 +23,7 @@ using testing_support::fileExists;
 using testing_support::readFile;
 using testing_support::writeFile;
 
-struct Run {
+struct CliRun {
   int exitCode = -1;
   std::string out;
   std::string err;
@@ -40,12 +40,12 @@ std::string quoted(const std::string& arg) {
 
 class CliTest : public testing_support::TempFolderTest {
  protected:
-  Run run(const std::vector<std::string>& args) {
+  CliRun run(const std::vector<std::string>& args) {
     std::string command = quoted(LIEDKORB_CLI_PATH);
     for (const std::string& a : args) command += " " + quoted(a);
     command += " >" + quoted(path("stdout")) + " 2>" + quoted(path("stderr")) + " </dev/null";
     int status = std::system(command.c_str());
-    Run r;
+    CliRun r;
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.out = readFile(path("stdout"));
     r.err = readFile(path("stderr"));
@@ -78,7 +78,7 @@ TEST_F(CliTest, SortsAndPrintsTheCounters) {
   writeFile(path("in/untagged.mp3"), id3::audio(3000));
   std::vector<std::string> args = base();
   args.insert(args.end(), {"--kuenstler", "--genre", "--unbekannt"});
-  Run r = run(args);
+  CliRun r = run(args);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "Dateien: 7\nDoppelt: 0\n");
   EXPECT_TRUE(fileExists(path("out/Kuenstler/Band 0/Lied 0.MP3")));
@@ -93,7 +93,7 @@ TEST_F(CliTest, EveryFlagReachesItsKey) {
   std::vector<std::string> on = base();
   for (const FlagKey& flag : flagKeys) on.push_back("--" + std::string(flag.key));
   on.push_back("--save");
-  Run r = run(on);
+  CliRun r = run(on);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   std::string ini = readFile(path("cfg/liedkorb.INI"));
   for (const FlagKey& flag : flagKeys) {
@@ -130,10 +130,12 @@ TEST_F(CliTest, ExitCodes) {
       {{"--config"}, 2, "--config"},
   };
   for (const Case& c : cases) {
-    Run r = run(c.args);
+    CliRun r = run(c.args);
     EXPECT_EQ(r.exitCode, c.exitCode) << c.args.back();
     EXPECT_NE(r.err.find(c.inError), std::string::npos) << r.err;
-    if (c.exitCode == 2) EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+    if (c.exitCode == 2) {
+      EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+    }
     EXPECT_EQ(r.out, "");
   }
   // A file is no source folder either.
@@ -142,7 +144,7 @@ TEST_F(CliTest, ExitCodes) {
 }
 
 TEST_F(CliTest, HelpAndVersion) {
-  Run r = run({"--version"});
+  CliRun r = run({"--version"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "Liedkorb 2.7\n");
   r = run({"--help"});
@@ -161,7 +163,7 @@ TEST_F(CliTest, MessagesGoToStandardErrorOnOneLine) {
   writeFile(path("blocker"), "a file where the target folder should be");
   std::vector<std::string> args = {"--config", path("cfg"),     "--source",    path("in"),
                                    "--target", path("blocker"), "--kuenstler", "--quiet"};
-  Run r = run(args);
+  CliRun r = run(args);
   EXPECT_EQ(r.exitCode, 0);
   std::string baseFolder =
       "Fehler!: Verzeichnis " + path("blocker") + "/Kuenstler konnte nicht angelegt werden\n";
