@@ -27,6 +27,7 @@ struct Timing {
 };
 
 Timing runProcess(const std::vector<std::string>& args, bool quiet = true) {
+  std::fflush(stdout);  // the child would otherwise print our buffered lines again
   auto start = std::chrono::steady_clock::now();
   pid_t child = fork();
   if (child == 0) {
