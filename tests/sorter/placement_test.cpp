@@ -7,6 +7,7 @@
 #include "common/controls.h"
 #include "common/state.h"
 #include "platform/faults.h"
+#include "platform/platform.h"
 #include "sorter/placement.h"
 #include "tests/sorter/engine_fixture.h"
 
@@ -119,7 +120,12 @@ TEST_F(PlacementTest, ArtistFolderThatCannotBeMadeFallsBackWithItsAlbum) {
   place("Solaris", "Nord", "Regen", "");
   std::string message = "Verzeichnis\n" + folder + "\nkonnte nicht angelegt werden";
   EXPECT_EQ(recorder.texts[control::statusLine], message);
-  EXPECT_EQ(read("config/liedkorb.LOG"), "Fehler:" + message + " Pfad:" + folder + "\n");
+  // The log is a text file: its line ends are the platform's.
+  std::string record;
+  for (char c : "Fehler:" + message + " Pfad:" + folder + "\n") {
+    record += c == '\n' ? std::string(platform::textLineEnd) : std::string(1, c);
+  }
+  EXPECT_EQ(read("config/liedkorb.LOG"), record);
   EXPECT_EQ(read("out/Kuenstler/!Fehler/Nord/Regen.MP3"), song);
   EXPECT_TRUE(recorder.messages.empty());
 }
