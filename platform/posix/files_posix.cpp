@@ -8,6 +8,7 @@
 
 #include "platform/faults.h"
 #include "platform/platform.h"
+#include "platform/posix/regular_file.h"
 
 namespace platform {
 namespace {
@@ -24,6 +25,21 @@ int openPath(std::string_view path, int flags, mode_t mode = 0666) {
 }
 
 }  // namespace
+
+int posix::openRegularForReading(std::string_view path) {
+  // Non-blocking only for the open itself: a pipe without a writer would
+  // otherwise hold it.
+  const int fd = openPath(path, O_RDONLY | O_NONBLOCK);
+  if (fd < 0) return -1;
+  struct stat st;
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
 
 File::~File() { close(); }
 
@@ -42,16 +58,8 @@ File& File::operator=(File&& other) noexcept {
 bool File::openRead(std::string_view path) {
   close();
   if (faults::shouldFail(Op::open, path)) return false;
-  fd_ = openPath(path, O_RDONLY);
-  if (fd_ >= 0) {
-    struct stat st;
-    // A folder opens on POSIX but is no file to read.
-    if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-      close();
-      return false;
-    }
-    path_ = path;
-  }
+  fd_ = posix::openRegularForReading(path);
+  if (fd_ >= 0) path_ = path;
   return fd_ >= 0;
 }
 

@@ -18,6 +18,7 @@
 #include "common/text.h"
 #include "platform/faults.h"
 #include "platform/platform.h"
+#include "platform/posix/regular_file.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -132,12 +133,12 @@ bool findEntries(std::string_view folder, std::string_view pattern, std::vector<
 
 bool copyFileNoOverwrite(std::string_view source, std::string_view target) {
   bool fail = faults::shouldFail(Op::copy, target);
-  std::string src(source), dst(target);
+  std::string dst(target);
   Fd in;
-  in.fd = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+  in.fd = posix::openRegularForReading(source);
   if (in.fd < 0) return false;
   struct stat st;
-  if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (::fstat(in.fd, &st) != 0) return false;
   Fd out;
   out.fd = ::open(dst.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (out.fd < 0) return false;

@@ -2,6 +2,10 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "common/paths.h"
 #include "platform/faults.h"
 #include "platform/platform.h"
@@ -73,6 +77,29 @@ TEST_F(PlatformTest, CopyNeverOverwrites) {
   EXPECT_FALSE(fileExists(path("d")));
   EXPECT_FALSE(platform::copyFileNoOverwrite(path("a"), path("nofolder/a")));
 }
+
+#ifndef _WIN32
+// Only regular files are read or copied. A named pipe must be refused at
+// once: opening it for reading would wait for a writer forever.
+TEST_F(PlatformTest, NonRegularFilesAreRefusedWithoutWaiting) {
+  ASSERT_EQ(::mkfifo(path("pipe.mp3").c_str(), 0600), 0);
+  makeFolders("folder.mp3");
+  for (const char* name : {"pipe.mp3", "folder.mp3"}) {
+    SCOPED_TRACE(name);
+    platform::File file;
+    EXPECT_FALSE(file.openRead(path(name)));
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_FALSE(platform::copyFileNoOverwrite(path(name), path("copy")));
+    EXPECT_FALSE(fileExists(path("copy")));
+  }
+  // A regular file still opens for reading afterwards, and reads block again.
+  writeFile(path("song.mp3"), "abc");
+  platform::File file;
+  ASSERT_TRUE(file.openRead(path("song.mp3")));
+  char buffer[8];
+  EXPECT_EQ(file.read(buffer, sizeof buffer), 3);
+}
+#endif
 
 TEST_F(PlatformTest, CopyKeepsModificationTime) {
   writeFile(path("a"), "x");

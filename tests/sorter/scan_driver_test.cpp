@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 #include <string>
 #include <vector>
 
@@ -120,6 +124,18 @@ TEST_F(ScanDriverTest, FolderLinksAreNotFollowed) {
   scan("in");
   EXPECT_EQ(shown, (std::vector<std::string>{"a", "b", "link"}));
 }
+
+#ifndef _WIN32
+TEST_F(ScanDriverTest, ANamedPipeCalledLikeASongDoesNotHoldTheScan) {
+  ASSERT_EQ(::mkfifo(path("in/a.mp3").c_str(), 0600), 0);
+  put("in/b.mp3", engine_test::untaggedMp3(2));
+  settings.crc = settings.cover = settings.kollision = settings.loeschen = 1;
+  scan("in");
+  EXPECT_EQ(shown, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(tree("out/Ohne ID3-Tag"), std::vector<std::string>{"b.mp3"});
+  EXPECT_TRUE(exists("in/a.mp3"));
+}
+#endif
 
 TEST_F(ScanDriverTest, EntryBeyondThePathLimitIsSkipped) {
   if (pathSeparator == '\\') GTEST_SKIP() << "the long-path set-up needs POSIX path lengths";
