@@ -28,6 +28,8 @@ void resetSharedState() {
   tagInfo = TagInfo{};
   scanCounters = ScanCounters{};
   scanRunning = 0;
+  // loadSettings allocates it; a fresh start has none.
+  checksumBuffer.reset();
   iniPath.clear();
   logPath.clear();
 }

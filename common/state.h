@@ -105,5 +105,6 @@ extern std::string logPath;
 bool allocateWorkBuffer();
 bool allocateChecksumBuffer();
 
-// Back to the state of a fresh start (for tests and for the shells' start-up).
+// Back to the state of a fresh start (for tests and for the shells' start-up):
+// the records above emptied, the checksum buffer freed; the work buffer stays.
 void resetSharedState();

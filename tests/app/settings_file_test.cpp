@@ -43,12 +43,7 @@ class SettingsFileTest : public testing_support::TempFolderTest {
  protected:
   void SetUp() override {
     TempFolderTest::SetUp();
-    freeDuplicateStorage();
     iniPath = path("liedkorb.INI");
-  }
-  void TearDown() override {
-    freeDuplicateStorage();
-    TempFolderTest::TearDown();
   }
   std::int32_t savedInt(const char* key) {
     return iniInt(parseIniText(readFile(iniPath)), "general", key, -99);

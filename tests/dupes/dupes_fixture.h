@@ -14,15 +14,9 @@ class DupesTest : public testing_support::TempFolderTest {
   void SetUp() override {
     TempFolderTest::SetUp();
     ASSERT_TRUE(allocateChecksumBuffer());
-    freeDuplicateStorage();
     ASSERT_TRUE(allocateDuplicateStorage());
     settings.crc = 1;
     lastByteCount = 0;
-  }
-  void TearDown() override {
-    freeDuplicateStorage();
-    checksumBuffer.reset();
-    TempFolderTest::TearDown();
   }
 
   // Writes a file below the temporary folder and returns its path.

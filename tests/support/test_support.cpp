@@ -9,6 +9,7 @@
 
 #include "common/limits.h"
 #include "common/state.h"
+#include "dupes/duplicate_table.h"
 #include "platform/faults.h"
 #include "platform/platform.h"
 
@@ -102,6 +103,7 @@ void TempFolderTest::SetUp() {
   ASSERT_FALSE(root_.empty()) << "no temporary folder";
   platform::faults::reset();
   resetSharedState();
+  freeDuplicateStorage();
   allocateWorkBuffer();
   makeFolders("config");
   platform::setConfigFolder(path("config"));
@@ -112,7 +114,9 @@ void TempFolderTest::TearDown() {
   setShell(nullptr);
   platform::faults::reset();
   platform::setConfigFolder("");
+  // No table or buffer of this test reaches the next one.
   resetSharedState();
+  freeDuplicateStorage();
   std::error_code ec;
   // Give back write permission first, so that read-only test files go too.
   for (auto it = fs::recursive_directory_iterator(fsPath(root_), ec);

@@ -49,8 +49,8 @@ class RecordingShell : public Shell {
 };
 
 // Each test gets its own empty folder, the recording shell installed, the
-// shared state reset, the fault seam disarmed and the config folder inside
-// the temporary folder.
+// shared state reset (no checksum buffer, no duplicate table), the fault seam
+// disarmed and the config folder inside the temporary folder.
 class TempFolderTest : public ::testing::Test {
  protected:
   void SetUp() override;
