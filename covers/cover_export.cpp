@@ -10,6 +10,7 @@
 #include "common/state.h"
 #include "common/text.h"
 #include "platform/platform.h"
+#include "tags/id3v2_text.h"
 #include "tags/pattern_search.h"
 
 namespace {
@@ -51,16 +52,11 @@ std::int64_t readUpTo(platform::File& file, unsigned char* buffer, std::int64_t 
 
 std::uint32_t frameSize(const unsigned char* head, std::int64_t headLength, std::int64_t frame) {
   const unsigned char* size = head + frame + 4;
-  bool syncsafeTag = headLength >= 4 && findBytes(head, "ID3", 3) != nullptr && head[3] == 4;
-  bool syncsafeBytes = ((size[0] | size[1] | size[2] | size[3]) & 0x80) == 0;
+  const int majorVersion = headLength >= 4 && findBytes(head, "ID3", 3) != nullptr ? head[3] : 0;
   // Some writers put plain sizes into version 4 tags; a byte with its top bit
   // set cannot be syncsafe, so such a size is read as a plain one.
-  if (syncsafeTag && syncsafeBytes) {
-    return (std::uint32_t{size[0]} << 21) | (std::uint32_t{size[1]} << 14) |
-           (std::uint32_t{size[2]} << 7) | std::uint32_t{size[3]};
-  }
-  return (std::uint32_t{size[0]} << 24) | (std::uint32_t{size[1]} << 16) |
-         (std::uint32_t{size[2]} << 8) | std::uint32_t{size[3]};
+  const bool syncsafeBytes = ((size[0] | size[1] | size[2] | size[3]) & 0x80) == 0;
+  return frameContentSize(size, syncsafeBytes ? majorVersion : 0);
 }
 
 // Finds the picture of the first APIC frame in the head of a file of

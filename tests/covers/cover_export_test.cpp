@@ -67,6 +67,19 @@ TEST_F(ExportCoverTest, JpegPicturesAreWrittenExactly) {
   }
 }
 
+// Some writers put a plain size into a version 4 tag. A size byte with its
+// top bit set cannot be syncsafe: read as syncsafe it would cut the picture.
+TEST_F(ExportCoverTest, PlainSizeInAVersion4TagKeepsThePictureWhole) {
+  std::string picture = id3::jpegPicture(300000);
+  std::string body = id3::apicBody("image/jpeg", picture, "Front");
+  ASSERT_NE(body.size() & 0x8080, 0u);  // a size byte with its top bit set
+  exportFile(id3::mp3File(
+      id3::tag(4, {id3::frameWithSize("APIC", static_cast<std::uint32_t>(body.size()), body)}),
+      1200000));
+  ASSERT_TRUE(fileExists(output("Song.JPG")));
+  EXPECT_TRUE(readFile(output("Song.JPG")) == picture);
+}
+
 TEST_F(ExportCoverTest, PngPicturesAreWrittenExactly) {
   struct Case {
     const char* mime;
