@@ -75,7 +75,7 @@ class Placement {
 
   void transfer(const std::string& targetPath) {
     if (target_.empty() && !settings.umbenennen) return;
-    if (transferFileOutcome(source_, targetPath) == TransferOutcome::copied) stored_ = true;
+    if (transferFile(source_, targetPath) == TransferOutcome::copied) stored_ = true;
   }
 
   // A file stored by a copy is remembered as seen, and under loeschen (when

@@ -73,7 +73,7 @@ TransferOutcome copyToTarget(std::string_view sourcePath, const std::string& tar
 
 }  // namespace
 
-TransferOutcome transferFileOutcome(std::string_view sourcePath, std::string_view targetPath) {
+TransferOutcome transferFile(std::string_view sourcePath, std::string_view targetPath) {
   const bool nameOnly = settings.nursaeubern != 0;
   std::string target(nameOnly ? sourcePath : targetPath);
 
@@ -96,8 +96,4 @@ TransferOutcome transferFileOutcome(std::string_view sourcePath, std::string_vie
     return renameInPlace(sourcePath, mergePath(source.drive, source.dir, chosenName, source.ext));
   }
   return copyToTarget(sourcePath, target);
-}
-
-bool transferFile(std::string_view sourcePath, std::string_view targetPath) {
-  return transferFileOutcome(sourcePath, targetPath) != TransferOutcome::nothing;
 }

@@ -22,7 +22,7 @@ class TransferTest : public EngineTest {
     makeFolders("out/X");
   }
   TransferOutcome transfer(const std::string& targetRelative) {
-    return transferFileOutcome(path("in/a.mp3"), path(targetRelative));
+    return transferFile(path("in/a.mp3"), path(targetRelative));
   }
   std::string song;
 };
@@ -111,12 +111,12 @@ TEST_F(TransferTest, RenameModeTakesTheUncleanedNameAndTheOwnExtension) {
   settings.umbenennen = 1;
   settings.saeubern = 1;
   put("in/b.Mp3", song);
-  EXPECT_EQ(transferFileOutcome(path("in/b.Mp3"), path("out/X/Regen (live).MP3")),
+  EXPECT_EQ(transferFile(path("in/b.Mp3"), path("out/X/Regen (live).MP3")),
             TransferOutcome::renamed);
   EXPECT_EQ(read("in/Regen (live).Mp3"), song);
   EXPECT_FALSE(exists("in/b.Mp3"));
   // A second target of the same file finds no source any more.
-  EXPECT_EQ(transferFileOutcome(path("in/b.Mp3"), path("out/Y/b.Mp3")), TransferOutcome::nothing);
+  EXPECT_EQ(transferFile(path("in/b.Mp3"), path("out/Y/b.Mp3")), TransferOutcome::nothing);
   EXPECT_EQ(scanCounters.files, 0u);
 }
 
@@ -136,7 +136,7 @@ TEST_F(TransferTest, NameOnlyCountsOnlyRenamesThatHappened) {
   for (const Case& c : cases) {
     put("in/" + c.name, song);
     std::string source = path("in/" + c.name);
-    TransferOutcome outcome = transferFileOutcome(source, source);
+    TransferOutcome outcome = transferFile(source, source);
     EXPECT_EQ(outcome, c.renamed.empty() ? TransferOutcome::nothing : TransferOutcome::renamed)
         << c.name;
     EXPECT_EQ(exists("in/" + c.name), c.renamed.empty()) << c.name;
