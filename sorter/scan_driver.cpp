@@ -116,13 +116,13 @@ void walkFolder(const std::string& folder, const std::string& canonical, TargetG
     if (!entry.isFolder || entry.name == "." || entry.name == "..") continue;
     std::string subfolder = joinPath(folder, entry.name);
     if (!fitsPathLimit(subfolder)) continue;
-    std::string subCanonical;
+    // Known even while no target is: the target may be set during the scan.
+    const std::string subCanonical = canonical.empty() ? std::string() : childPath(canonical, entry.name);
     guard.refresh();
     // Cleaning names in place stores nothing and deletes nothing, so it may
     // walk a sorted tree too.
     if (!guard.empty() && !settings.nursaeubern) {
-      if (canonical.empty()) continue;  // cannot tell where it lies: stay out
-      subCanonical = childPath(canonical, entry.name);
+      if (subCanonical.empty()) continue;  // cannot tell where it lies: stay out
       if (guard.holdsCopies(subCanonical, false)) continue;
     }
     walkFolder(subfolder, subCanonical, guard);

@@ -85,6 +85,22 @@ TEST_F(ScanDriverTest, NeverEntersATargetInsideTheSource) {
   EXPECT_TRUE(exists("in/sorted/Ohne ID3-Tag/b.mp3"));
 }
 
+// A target typed during the scan (a page switch reads it) protects its tree
+// from then on, and every other folder is still walked.
+TEST_F(ScanDriverTest, TargetSetDuringTheScanStillLetsTheWalkGoDeeper) {
+  settings.zielPfad = path("nowhere");
+  settings.rekursiv = 1;
+  put("in/sub/b.mp3", engine_test::untaggedMp3(1));
+  put("in/sub/deep/c.mp3", engine_test::untaggedMp3(2));
+  put("in/sub/out/Ohne ID3-Tag/d.mp3", engine_test::untaggedMp3(3));
+  recorder.onPump = [this](int) {
+    shown.push_back(recorder.texts[control::currentFile]);
+    settings.zielPfad = path("in/sub/out");
+  };
+  scan("in");
+  EXPECT_EQ(shown, (std::vector<std::string>{"b", "c"}));
+}
+
 TEST_F(ScanDriverTest, SourceEqualToTargetSortsItsFilesButNotItsTree) {
   settings.zielPfad = path("in");
   settings.rekursiv = 1;
