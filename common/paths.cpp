@@ -70,3 +70,12 @@ std::string joinPath(std::string_view folder, std::string_view name) {
   out += name;
   return out;
 }
+
+std::string childPath(std::string_view folder, std::string_view name) {
+  if (!folder.empty() && isPathSeparator(folder.back())) {
+    std::string out(folder);
+    out += name;
+    return out;
+  }
+  return joinPath(folder, name);
+}

@@ -22,8 +22,13 @@ std::string mergePath(std::string_view drive, std::string_view dir, std::string_
                       std::string_view ext);
 
 // folder + separator + name, whether or not the folder already ends in one
-// (the "%s\\%s" of the original formats).
+// (the "%s\\%s" that the target tree's paths are built with).
 std::string joinPath(std::string_view folder, std::string_view name);
+
+// folder + name with one separator between them: a folder that already ends
+// in one ("C:\\", "/") gets no second, which on Windows would turn "\\" into
+// the start of a network path.
+std::string childPath(std::string_view folder, std::string_view name);
 
 bool isPathSeparator(char c);
 

@@ -21,17 +21,6 @@ bool isCoverName(std::string_view entryName, std::string_view baseName) {
   return entryName.size() == baseName.size() || entryName[baseName.size()] == '.';
 }
 
-// folder + name; a folder that already ends in a separator ("C:\", "/")
-// gets no second one, which would turn "\" into the start of a network path.
-std::string childPath(std::string_view folder, std::string_view name) {
-  if (!folder.empty() && isPathSeparator(folder.back())) {
-    std::string out(folder);
-    out += name;
-    return out;
-  }
-  return joinPath(folder, name);
-}
-
 bool isWalkable(const platform::DirEntry& entry) {
   return entry.isFolder && !entry.isFolderLink && entry.name != "." && entry.name != "..";
 }

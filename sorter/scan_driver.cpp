@@ -24,13 +24,6 @@ bool sameName(std::string_view a, std::string_view b) {
   return namesIgnoreCase ? equalsNoCaseAscii(a, b) : a == b;
 }
 
-// Child of a canonical folder, without doubling the separator of a root.
-std::string childPath(std::string_view folder, std::string_view name) {
-  if (!folder.empty() && isPathSeparator(folder.back()))
-    return std::string(folder) + std::string(name);
-  return joinPath(folder, name);
-}
-
 bool startsWithFolder(std::string_view path, std::string_view folder) {
   if (path.size() <= folder.size() || !isPathSeparator(path[folder.size()])) return false;
   return sameName(path.substr(0, folder.size()), folder);

@@ -60,8 +60,21 @@ TEST(MergePath, AddsMissingSeparatorAndDot) {
 TEST(JoinPath, AlwaysAddsOneSeparator) {
   std::string sep(1, pathSeparator);
   EXPECT_EQ(joinPath("a", "b"), "a" + sep + "b");
-  // Like the original's formats, a folder ending in a separator gets a second one.
+  // A folder ending in a separator gets a second one all the same.
   EXPECT_EQ(joinPath("a" + sep, "b"), "a" + sep + sep + "b");
+}
+
+TEST(ChildPath, NeverDoublesTheSeparator) {
+  const std::string sep(1, pathSeparator);
+  const struct {
+    std::string folder, expected;
+  } cases[] = {
+      {"a", "a" + sep + "b"},
+      {"a" + sep, "a" + sep + "b"},
+      {sep, sep + "b"},
+      {"", sep + "b"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(childPath(c.folder, "b"), c.expected) << c.folder;
 }
 
 TEST(PathLimit, BoundIsInclusive) {
