@@ -37,19 +37,6 @@ struct Picture {
   std::string_view extension;
 };
 
-// Reads up to size bytes, following short reads until the end of the file;
-// -1 on an error.
-std::int64_t readUpTo(platform::File& file, unsigned char* buffer, std::int64_t size) {
-  std::int64_t total = 0;
-  while (total < size) {
-    std::int64_t got = file.read(buffer + total, static_cast<std::size_t>(size - total));
-    if (got < 0) return -1;
-    if (got == 0) break;
-    total += got;
-  }
-  return total;
-}
-
 std::uint32_t frameSize(const unsigned char* head, std::int64_t headLength, std::int64_t frame) {
   const unsigned char* size = head + frame + 4;
   const int majorVersion = headLength >= 4 && findBytes(head, "ID3", 3) != nullptr ? head[3] : 0;
@@ -133,7 +120,7 @@ void exportCover(std::string_view sourcePath, std::string_view targetPath) {
   if (!workBuffer) return;
   platform::File file;
   if (!file.openRead(targetPath)) return;
-  std::int64_t headLength = readUpTo(file, workBuffer.get(), headSize);
+  const std::int64_t headLength = file.read(workBuffer.get(), headSize);
   std::int64_t fileSize = file.size();
   if (headLength < 0 || fileSize < headLength) return;
 
