@@ -144,10 +144,13 @@ bool copyFileNoOverwrite(std::string_view source, std::string_view target) {
   if (out.fd < 0) return false;
   // From here on a failure must not leave a partial target behind.
   bool ok = copyBytes(in.fd, out.fd, fail ? st.st_size / 2 : st.st_size) && !fail;
-  if (ok) ok = ::fchmod(out.fd, st.st_mode & 07777) == 0;
   if (ok) {
+    // Permission bits and times are kept where the file system can hold
+    // them; one that refuses them still has a whole copy. Set-id and sticky
+    // bits are not carried over to a copy.
+    ::fchmod(out.fd, st.st_mode & 0777);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    ::futimens(out.fd, times);  // a file system without times still has the copy
+    ::futimens(out.fd, times);
   }
   int closed = ::close(out.fd);
   out.fd = -1;

@@ -101,13 +101,22 @@ TEST_F(PlatformTest, NonRegularFilesAreRefusedWithoutWaiting) {
 }
 #endif
 
-TEST_F(PlatformTest, CopyKeepsModificationTime) {
+TEST_F(PlatformTest, CopyKeepsModificationTimeAndPermissions) {
   writeFile(path("a"), "x");
   auto when = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
   fs::last_write_time(testing_support::fsPath(path("a")), when);
+#ifndef _WIN32
+  const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read;
+  fs::permissions(testing_support::fsPath(path("a")), readOnly | fs::perms::set_gid,
+                  fs::perm_options::replace);
+#endif
   ASSERT_TRUE(platform::copyFileNoOverwrite(path("a"), path("b")));
   auto copied = fs::last_write_time(testing_support::fsPath(path("b")));
   EXPECT_LT(std::chrono::abs(copied - when), std::chrono::seconds(2));
+#ifndef _WIN32
+  // The permissions come along; a set-id bit does not.
+  EXPECT_EQ(fs::status(testing_support::fsPath(path("b"))).permissions(), readOnly);
+#endif
 }
 
 TEST_F(PlatformTest, CopyFailingHalfwayLeavesNoHalfFile) {
