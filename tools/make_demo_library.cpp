@@ -106,7 +106,7 @@ std::string songBytes(const Song& s, std::uint32_t seed, bool withCover) {
 bool write(const std::string& path, const std::string& bytes) {
   platform::File file;
   if (!file.createNew(path) || !file.write(bytes.data(), bytes.size())) {
-    std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    std::fprintf(stderr, "Datei %s konnte nicht geschrieben werden\n", path.c_str());
     return false;
   }
   return true;
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
   }
   std::string root = argv[1];
   if (!platform::pathExists(root) && !platform::makeFolder(root)) {
-    std::fprintf(stderr, "cannot make %s\n", root.c_str());
+    std::fprintf(stderr, "Verzeichnis %s konnte nicht angelegt werden\n", root.c_str());
     return 1;
   }
   std::string source = joinPath(root, "Quelle");
