@@ -54,6 +54,9 @@ void guardSheetClose(HWND sheet) {
 }
 
 void guardedStartStop() {
+  // The sheet is on its way out: a press queued behind the close must not
+  // start a new scan that the close would then wait for.
+  if (held.sheet) return;
   ++startStopDepth;
   startStop();
   --startStopDepth;

@@ -11,5 +11,6 @@
 // Watches the sheet's close requests from now on.
 void guardSheetClose(HWND sheet);
 
-// startStop, with the close held back while it runs.
+// startStop, with the close held back while it runs. Once a close is held,
+// presses of the button are ignored.
 void guardedStartStop();
