@@ -6,6 +6,7 @@
 
 #include "app/ini_file.h"
 #include "common/limits.h"
+#include "common/paths.h"
 #include "common/shell.h"
 #include "common/state.h"
 #include "common/text.h"
@@ -42,7 +43,7 @@ void loadSettings() {
   const std::string fallback = defaultFolder();
   for (const PathKey& pathKey : pathKeys) {
     const std::optional<std::string> value = iniValue(ini, iniSection, pathKey.key);
-    boundedCopy(settings.*pathKey.member, value ? *value : fallback, maxPathLength);
+    settings.*pathKey.member = cutToPathLimit(value ? *value : fallback);
   }
 
   const bool haveChecksumBuffer = allocateChecksumBuffer();

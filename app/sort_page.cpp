@@ -30,7 +30,7 @@ constexpr BrowseButton browseButtons[] = {
 };
 
 void readPathEdit(int editId, std::string& setting) {
-  boundedCopy(setting, shell().getText(editId), maxPathLength);
+  setting = cutToPathLimit(shell().getText(editId));
 }
 
 }  // namespace

@@ -2,10 +2,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// Longest path the platform accepts, in bytes of UTF-8 (Windows: MAX_PATH
-// less the terminating NUL, counted in characters by the API, but every
-// character we build paths from is at least one byte, so a byte bound is the
-// safe side). A path beyond it is refused, never cut and used.
+// Longest path the platform accepts: on Windows MAX_PATH less the
+// terminating NUL, counted in UTF-16 units as the API counts them; on POSIX
+// PATH_MAX less the NUL, in bytes. A path beyond it is refused, never cut and
+// used (see fitsPathLimit).
 #ifdef _WIN32
 inline constexpr std::size_t maxPathLength = 259;
 inline constexpr char pathSeparator = '\\';

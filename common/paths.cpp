@@ -1,5 +1,7 @@
 #include "common/paths.h"
 
+#include "common/text.h"
+
 bool isPathSeparator(char c) {
 #ifdef _WIN32
   return c == '\\' || c == '/';
@@ -78,4 +80,40 @@ std::string childPath(std::string_view folder, std::string_view name) {
     return out;
   }
   return joinPath(folder, name);
+}
+
+std::size_t platformPathLength(std::string_view path) {
+#ifdef _WIN32
+  std::size_t units = 0;
+  std::size_t pos = 0;
+  char32_t cp;
+  while (pos < path.size()) {
+    if (!decodeUtf8(path, pos, cp)) {
+      ++pos;  // counted like the replacement character it would become
+      cp = 0;
+    }
+    units += cp >= 0x10000 ? 2 : 1;
+  }
+  return units;
+#else
+  return path.size();
+#endif
+}
+
+std::string_view cutToPathLimit(std::string_view text) {
+#ifdef _WIN32
+  std::size_t units = 0;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t next = pos;
+    char32_t cp = 0;
+    if (!decodeUtf8(text, next, cp)) next = pos + 1;
+    units += cp >= 0x10000 ? 2 : 1;
+    if (units > maxPathLength) break;
+    pos = next;
+  }
+  return text.substr(0, pos);
+#else
+  return cutAtCharBoundary(text, maxPathLength);
+#endif
 }

@@ -32,5 +32,13 @@ std::string childPath(std::string_view folder, std::string_view name);
 
 bool isPathSeparator(char c);
 
+// The path's length as the platform counts it: UTF-16 units on Windows,
+// bytes elsewhere.
+std::size_t platformPathLength(std::string_view path);
+
 // True when the path is short enough for the platform.
-inline bool fitsPathLimit(std::string_view path) { return path.size() <= maxPathLength; }
+inline bool fitsPathLimit(std::string_view path) { return platformPathLength(path) <= maxPathLength; }
+
+// The longest prefix of text, cut at a character boundary, that fits the
+// platform's path limit (for texts the user typed or an INI file held).
+std::string_view cutToPathLimit(std::string_view text);

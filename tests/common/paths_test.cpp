@@ -83,3 +83,32 @@ TEST(PathLimit, BoundIsInclusive) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string repeated(std::string_view piece, std::size_t times) {
+  std::string out;
+  for (std::size_t i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
+TEST(PathLimit, CountsAsThePlatformDoes) {
+  const std::string umlaut = "\xC3\xBC";  // ü: two bytes, one UTF-16 unit
+#ifdef _WIN32
+  EXPECT_TRUE(fitsPathLimit(repeated(umlaut, maxPathLength)));
+  EXPECT_FALSE(fitsPathLimit(repeated(umlaut, maxPathLength + 1)));
+  // A character beyond the BMP takes two units.
+  EXPECT_EQ(platformPathLength("\xF0\x9F\x8E\xB5"), 2u);
+  EXPECT_EQ(cutToPathLimit(repeated(umlaut, 300)).size(), 2 * maxPathLength);
+#else
+  EXPECT_TRUE(fitsPathLimit(repeated(umlaut, maxPathLength / 2)));
+  EXPECT_FALSE(fitsPathLimit(repeated(umlaut, maxPathLength / 2 + 1)));
+  // The cut never splits a character: "a" and 2047 umlauts fill 4095 bytes,
+  // "aa" and 2046 umlauts leave one byte that half an umlaut would not fill.
+  EXPECT_EQ(cutToPathLimit("a" + repeated(umlaut, maxPathLength)).size(), maxPathLength);
+  EXPECT_EQ(cutToPathLimit("aa" + repeated(umlaut, maxPathLength)).size(), maxPathLength - 1);
+#endif
+  EXPECT_EQ(cutToPathLimit("short"), "short");
+}
+
+}  // namespace
