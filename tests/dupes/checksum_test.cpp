@@ -20,27 +20,21 @@ std::string randomContent(std::size_t size) {
   return s;
 }
 
-TEST_F(FileChecksumTest, CheckValue) {
+TEST_F(FileChecksumTest, SizesAroundTheChunk) {
   std::uint32_t crc = 0;
   ASSERT_TRUE(fileChecksum(file("digits", "123456789"), crc));
   EXPECT_EQ(crc, 0xCBF43926u);
-  EXPECT_EQ(lastByteCount, 9u);
-}
-
-TEST_F(FileChecksumTest, SizesAroundTheChunk) {
-  const std::size_t sizes[] = {0, 1, checksumChunkSize - 1, checksumChunkSize, checksumChunkSize + 1,
-                               3 * checksumChunkSize + 5};
-  for (std::size_t size : sizes) {
+  for (std::size_t size : {std::size_t{0}, std::size_t{1}, checksumChunkSize - 1, checksumChunkSize,
+                           checksumChunkSize + 1, 3 * checksumChunkSize + 5}) {
     const std::string content = randomContent(size);
     const std::string p = file("f" + std::to_string(size), content);
     lastByteCount = 77;
     platform::faults::reset();
-    std::uint32_t crc = 1;
     ASSERT_TRUE(fileChecksum(p, crc)) << size;
     EXPECT_EQ(crc, crc32Portable(0, content.data(), content.size())) << size;
     EXPECT_EQ(lastByteCount, size);
     // Whole chunks, a partial one if any, then the read that finds the end.
-    const std::size_t reads = size / checksumChunkSize + (size % checksumChunkSize ? 1 : 0) + 1;
+    const std::size_t reads = (size + checksumChunkSize - 1) / checksumChunkSize + 1;
     EXPECT_EQ(platform::faults::callCount(Op::read), static_cast<int>(reads)) << size;
   }
 }
@@ -58,23 +52,20 @@ TEST_F(FileChecksumTest, ReadFailingPartWayGivesNoChecksum) {
   }
 }
 
-TEST_F(FileChecksumTest, UnreadableFileGivesNoChecksum) {
+TEST_F(FileChecksumTest, NoChecksumWithoutAReadableFileOrABuffer) {
   const std::string locked = file("locked", "abc");
   platform::faults::failPath(Op::open, locked);
   makeFolders("folder");
   lastByteCount = 77;
   std::uint32_t crc = 0;
-  EXPECT_FALSE(fileChecksum(locked, crc));
-  EXPECT_FALSE(fileChecksum(path("missing"), crc));
-  EXPECT_FALSE(fileChecksum(path("folder"), crc));
+  for (const std::string& p : {locked, path("missing"), path("folder")}) {
+    EXPECT_FALSE(fileChecksum(p, crc)) << p;
+  }
   EXPECT_EQ(lastByteCount, 77u);
-}
 
-TEST_F(FileChecksumTest, NoBufferNoChecksum) {
-  const std::string p = file("a", "abc");
+  platform::faults::reset();
   checksumBuffer.reset();
-  std::uint32_t crc = 0;
-  EXPECT_FALSE(fileChecksum(p, crc));
+  EXPECT_FALSE(fileChecksum(file("a", "abc"), crc));
   EXPECT_EQ(platform::faults::callCount(Op::open), 0);
 }
 

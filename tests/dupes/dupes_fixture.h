@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -21,9 +22,8 @@ class DupesTest : public testing_support::TempFolderTest {
 
   // Writes a file below the temporary folder and returns its path.
   std::string file(std::string_view name, std::string_view content) {
-    std::string p = path(name);
-    testing_support::writeFile(p, content);
-    return p;
+    testing_support::writeFile(path(name), content);
+    return path(name);
   }
 
   // The check as placement makes it: a new file is stored and then recorded.
@@ -31,5 +31,12 @@ class DupesTest : public testing_support::TempFolderTest {
     if (checkDuplicate(p)) return true;
     recordStoredFile();
     return false;
+  }
+
+  static bool tableIsEmpty() {
+    const DuplicateEntry* begin = duplicateTable.storage.get();
+    return duplicateTable.count == 0 &&
+           std::all_of(begin, begin + duplicateCapacity,
+                       [](const DuplicateEntry& e) { return e.size == 0 && e.checksum == 0; });
   }
 };

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 #include <set>
-#include <utility>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "common/controls.h"
 #include "common/limits.h"
@@ -17,67 +17,48 @@ using platform::faults::Op;
 
 class DuplicateTableTest : public DupesTest {};
 
-TEST_F(DuplicateTableTest, SecondIdenticalFileIsCountedAndShown) {
-  EXPECT_FALSE(checkAndStore(file("a.mp3", "same bytes")));
-  EXPECT_TRUE(checkAndStore(file("b.mp3", "same bytes")));
-  EXPECT_TRUE(checkAndStore(file("c.mp3", "same bytes")));
-  EXPECT_EQ(duplicateCount(), 1u);
-  EXPECT_EQ(scanCounters.duplicates, 2u);
-  EXPECT_EQ(recorder.numbers[control::duplicatesCounter], 2u);
-}
-
-struct PairCase {
-  const char* what;
-  const char* first;
-  const char* second;
-  bool duplicate;
-};
-
 TEST_F(DuplicateTableTest, PairsOfFiles) {
-  const PairCase cases[] = {
-      {"equal size, other content", "abcd", "abce", false},
-      {"same prefix, other size", "abc", "abcd", false},
-      {"both empty", "", "", true},
+  const std::tuple<std::string, std::string, bool> cases[] = {
+      {"same bytes", "same bytes", true},
+      {"abcd", "abce", false},  // equal size, other content
+      {"abc", "abcd", false},   // same prefix, other size
+      {"", "", true},           // both empty
   };
-  for (const PairCase& c : cases) {
+  for (const auto& [first, second, duplicate] : cases) {
+    SCOPED_TRACE(first + " / " + second);
     clearDuplicateTable();
-    checkAndStore(file("first", c.first));
-    EXPECT_EQ(checkDuplicate(file("second", c.second)), c.duplicate) << c.what;
+    EXPECT_FALSE(checkAndStore(file("first", first)));
+    EXPECT_EQ(checkAndStore(file("second", second)), duplicate);
+    // A third file like the second is a duplicate either way.
+    EXPECT_TRUE(checkAndStore(file("third", second)));
+    EXPECT_EQ(duplicateCount(), duplicate ? 1u : 2u);
+    EXPECT_EQ(scanCounters.duplicates, duplicate ? 2u : 1u);
+    EXPECT_EQ(recorder.numbers[control::duplicatesCounter], scanCounters.duplicates);
   }
 }
 
-TEST_F(DuplicateTableTest, FileNeverStoredLeavesNoEntry) {
+TEST_F(DuplicateTableTest, OnlyAStoredFileIsRecordedAndOnlyOnce) {
+  recordStoredFile();
   const std::string a = file("a.mp3", "content");
   EXPECT_FALSE(checkDuplicate(a));
   // Placement failed to store it: checking it again must not find itself.
   EXPECT_FALSE(checkDuplicate(a));
   EXPECT_FALSE(checkDuplicate(file("copy.mp3", "content")));
   EXPECT_EQ(duplicateCount(), 0u);
-}
-
-TEST_F(DuplicateTableTest, StoredFileIsRecordedOnce) {
-  recordStoredFile();
-  EXPECT_EQ(duplicateCount(), 0u);
-  checkDuplicate(file("a.mp3", "content"));
   recordStoredFile();  // the artist copy
   recordStoredFile();  // the genre copy
   EXPECT_EQ(duplicateCount(), 1u);
 }
 
-TEST_F(DuplicateTableTest, FileWithoutChecksumIsNeitherDuplicateNorRecorded) {
+TEST_F(DuplicateTableTest, WithoutAChecksumNoDuplicateAndNoEntry) {
   // An empty file records (0, 0): the pair a failed checksum would produce.
   checkAndStore(file("empty.mp3", ""));
+  checkAndStore(file("a.mp3", "content"));
   const std::string broken = file("broken.mp3", std::string(checksumChunkSize + 10, 'x'));
   platform::faults::failNth(Op::read, 2);
   EXPECT_FALSE(checkAndStore(broken));
   EXPECT_FALSE(checkAndStore(path("missing.mp3")));
-  EXPECT_EQ(duplicateCount(), 1u);
-  EXPECT_EQ(scanCounters.duplicates, 0u);
-}
-
-TEST_F(DuplicateTableTest, CheckRunsOnlyWithCrcExactlyOne) {
-  const std::string a = file("a.mp3", "content");
-  checkAndStore(a);
+  // With crc anything but 1 no file is even opened.
   for (int value : {0, 2, -1}) {
     settings.crc = value;
     const int opens = platform::faults::callCount(Op::open);
@@ -85,18 +66,16 @@ TEST_F(DuplicateTableTest, CheckRunsOnlyWithCrcExactlyOne) {
     EXPECT_FALSE(checkAndStore(file("c.mp3", "other"))) << value;
     EXPECT_EQ(platform::faults::callCount(Op::open), opens) << value;
   }
-  EXPECT_EQ(duplicateCount(), 1u);
+  EXPECT_EQ(duplicateCount(), 2u);
+  EXPECT_EQ(scanCounters.duplicates, 0u);
 }
 
 TEST_F(DuplicateTableTest, FullTableStillFindsButNoLongerRecords) {
-  const std::string known = file("known.mp3", "known");
-  const std::uint32_t knownCrc = crc32Portable(0, "known", 5);
   for (std::uint32_t n = 0; n < duplicateCapacity; ++n) duplicateTable.storage[n] = {n + 100, n};
-  duplicateTable.storage[duplicateCapacity - 1] = {5, knownCrc};
+  duplicateTable.storage[duplicateCapacity - 1] = {5, crc32Portable(0, "known", 5)};
   duplicateTable.count = duplicateCapacity;
   rebuildDuplicateIndex();
-
-  EXPECT_TRUE(checkAndStore(known));
+  EXPECT_TRUE(checkAndStore(file("known.mp3", "known")));
   EXPECT_FALSE(checkAndStore(file("new.mp3", "new")));
   EXPECT_EQ(duplicateCount(), duplicateCapacity);
   EXPECT_FALSE(checkDuplicate(file("again.mp3", "new")));
@@ -107,18 +86,15 @@ TEST_F(DuplicateTableTest, IndexAnswersLikeAScan) {
   // count holding pairs that must not be found.
   std::mt19937 random(9);
   const std::uint32_t count = 5000;
+  std::set<std::pair<std::uint32_t, std::uint32_t>> scanned;
   for (std::uint32_t n = 0; n < count + 200; ++n) {
     const auto size = static_cast<std::uint32_t>(random() % 40);
     const auto crc = static_cast<std::uint32_t>(random() % 200 + (n >= count ? 1000 : 0));
     duplicateTable.storage[n] = {size, crc};
+    if (n < count) scanned.emplace(size, crc);
   }
   duplicateTable.count = count;
   rebuildDuplicateIndex();
-  // What a scan over entries 0 .. count-1 would find.
-  std::set<std::pair<std::uint32_t, std::uint32_t>> scanned;
-  for (std::uint32_t n = 0; n < count; ++n) {
-    scanned.emplace(duplicateTable.storage[n].size, duplicateTable.storage[n].checksum);
-  }
   for (std::uint32_t size = 0; size < 42; ++size) {
     for (std::uint32_t crc = 0; crc < 1300; ++crc) {
       ASSERT_EQ(containsDuplicatePair(size, crc), scanned.count({size, crc}) == 1) << size << " " << crc;
@@ -133,12 +109,8 @@ TEST_F(DuplicateTableTest, ClearZeroesStorageCountAndCounters) {
   checkAndStore(file("c.mp3", "content"));
   scanCounters.files = 3;
   clearDuplicateTable();
-  EXPECT_EQ(duplicateCount(), 0u);
-  const DuplicateEntry* begin = duplicateTable.storage.get();
-  EXPECT_TRUE(std::all_of(begin, begin + duplicateCapacity,
-                          [](const DuplicateEntry& e) { return e.size == 0 && e.checksum == 0; }));
-  EXPECT_EQ(scanCounters.files, 0u);
-  EXPECT_EQ(scanCounters.duplicates, 0u);
+  EXPECT_TRUE(tableIsEmpty());
+  EXPECT_EQ(std::pair(scanCounters.files, scanCounters.duplicates), std::pair(0u, 0u));
   EXPECT_EQ(recorder.numbers.at(control::filesCounter), 0u);
   EXPECT_EQ(recorder.numbers.at(control::duplicatesCounter), 0u);
   EXPECT_FALSE(checkAndStore(a));
