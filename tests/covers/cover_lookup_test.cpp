@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "common/state.h"
@@ -10,9 +12,6 @@
 
 namespace {
 
-using testing_support::fileExists;
-using testing_support::listTree;
-using testing_support::readFile;
 using testing_support::writeFile;
 using Tree = std::vector<std::string>;
 
@@ -20,17 +19,20 @@ class FindCoverFileTest : public testing_support::TempFolderTest {
  protected:
   void SetUp() override {
     TempFolderTest::SetUp();
-    makeFolders("out");
-    makeFolders("covers");
     scanRunning = 1;
+    covers({});
   }
 
-  // Puts files into the cover folder; each holds its own name.
+  // Makes the cover folder anew with these files, each holding its own
+  // name, and an empty target folder.
   void covers(const std::vector<std::string>& files) {
+    for (const char* folder : {"covers", "out"}) {
+      std::filesystem::remove_all(testing_support::fsPath(path(folder)));
+      makeFolders(folder);
+    }
     for (const std::string& file : files) {
-      std::string relative = "covers/" + file;
-      std::size_t slash = relative.rfind('/');
-      makeFolders(relative.substr(0, slash));
+      const std::string relative = "covers/" + file;
+      makeFolders(relative.substr(0, relative.rfind('/')));
       writeFile(path(relative), file);
     }
   }
@@ -38,73 +40,46 @@ class FindCoverFileTest : public testing_support::TempFolderTest {
     findCoverFile(path("in/" + std::string(sourceName)), path("out/" + std::string(targetName)),
                   path("covers"));
   }
-  Tree out() const { return listTree(path("out")); }
+  // The target folder's files, each with the cover it was copied from.
+  Tree out() const {
+    Tree tree = testing_support::listTree(path("out"));
+    for (std::string& name : tree) name += " <- " + testing_support::readFile(path("out/" + name));
+    return tree;
+  }
 };
 
 TEST_F(FindCoverFileTest, CopiesTheFirstFileNamedLikeTheSource) {
-  struct Case {
-    const char* name;
-    std::vector<std::string> files;
-    Tree expected;
+  const std::tuple<const char*, int, Tree, Tree> cases[] = {
+      {"picture", 0, {"Song.jpg", "Other.jpg"}, {"Song.jpg <- Song.jpg"}},
+      {"any extension", 0, {"Song.txt"}, {"Song.txt <- Song.txt"}},
+      {"no extension", 0, {"Song"}, {"Song <- Song"}},
+      {"case folded", 0, {"SONG.JPG"}, {"SONG.JPG <- SONG.JPG"}},
+      {"two dots", 0, {"Song.old.png"}, {"Song.old.png <- Song.old.png"}},
+      {"first in listing order", 0, {"Song.png", "song.bmp", "Song.jpg"}, {"song.bmp <- song.bmp"}},
+      {"longer name is another song", 0, {"Songbook.jpg", "Son.jpg"}, {}},
+      {"folder named like the source", 1, {"Song.old/x.txt"}, {}},
+      {"depth three, not rekursiv", 0, {"a/b/c/Song.jpg"}, {}},
+      {"depth three, rekursiv", 1, {"a/b/c/Song.jpg"}, {"Song.jpg <- a/b/c/Song.jpg"}},
+      {"a match at the top stops all descent", 1, {"Song.jpg", "sub/Song.png"}, {"Song.jpg <- Song.jpg"}},
+      {"a match stops the descent below it but not in siblings", 1,
+       {"a/Song.png", "a/deep/Song.gif", "b/Song.bmp", "b/Song.png", "c/x/Song.tif"},
+       {"Song.bmp <- b/Song.bmp", "Song.png <- a/Song.png", "Song.tif <- c/x/Song.tif"}},
   };
-  std::vector<Case> cases{
-      {"picture", {"Song.jpg", "Other.jpg"}, {"Song.jpg"}},
-      {"any extension", {"Song.txt"}, {"Song.txt"}},
-      {"no extension", {"Song"}, {"Song"}},
-      {"case folded", {"SONG.JPG"}, {"SONG.JPG"}},
-      {"two dots", {"Song.old.png"}, {"Song.old.png"}},
-      {"first in listing order", {"Song.png", "song.bmp", "Song.jpg"}, {"song.bmp"}},
-      {"longer name is another song", {"Songbook.jpg", "Son.jpg"}, {}},
-      {"folder named like the source", {"Song.old/x.txt"}, {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::filesystem::remove_all(testing_support::fsPath(path("covers")));
-    std::filesystem::remove_all(testing_support::fsPath(path("out")));
-    makeFolders("covers");
-    makeFolders("out");
-    covers(c.files);
+  for (const auto& [what, rekursiv, files, expected] : cases) {
+    covers(files);
+    settings.rekursiv = rekursiv;
     lookUp();
-    EXPECT_EQ(out(), c.expected);
+    EXPECT_EQ(out(), expected) << what;
   }
 }
 
-TEST_F(FindCoverFileTest, TheSourceNamesTheCoverNotTheTarget) {
+TEST_F(FindCoverFileTest, TheSourceNamesTheCoverAndAnExistingDestinationIsKept) {
   covers({"Song.jpg", "Titel.jpg"});
   lookUp("Song.mp3", "Titel.MP3");
-  EXPECT_EQ(out(), Tree{"Song.jpg"});
-  EXPECT_EQ(readFile(path("out/Song.jpg")), "Song.jpg");
-}
-
-TEST_F(FindCoverFileTest, AnExistingDestinationIsKept) {
-  covers({"Song.jpg"});
+  EXPECT_EQ(out(), Tree{"Song.jpg <- Song.jpg"});
   writeFile(path("out/Song.jpg"), "mine");
   lookUp();
-  EXPECT_EQ(readFile(path("out/Song.jpg")), "mine");
-}
-
-TEST_F(FindCoverFileTest, SubfoldersAreSearchedOnlyWithRekursiv) {
-  covers({"a/b/c/Song.jpg"});
-  lookUp();
-  EXPECT_EQ(out(), Tree{});
-  settings.rekursiv = 1;
-  lookUp();
-  EXPECT_EQ(out(), Tree{"Song.jpg"});
-}
-
-TEST_F(FindCoverFileTest, AMatchStopsTheDescentBelowItButNotInSiblings) {
-  settings.rekursiv = 1;
-  covers({"a/Song.png", "a/deep/Song.gif", "b/Song.bmp", "b/Song.png", "c/x/Song.tif"});
-  lookUp();
-  EXPECT_EQ(out(), (Tree{"Song.bmp", "Song.png", "Song.tif"}));
-  EXPECT_EQ(readFile(path("out/Song.png")), "a/Song.png");
-}
-
-TEST_F(FindCoverFileTest, AMatchAtTheTopStopsAllDescent) {
-  settings.rekursiv = 1;
-  covers({"Song.jpg", "sub/Song.png"});
-  lookUp();
-  EXPECT_EQ(out(), Tree{"Song.jpg"});
+  EXPECT_EQ(out(), Tree{"Song.jpg <- mine"});
 }
 
 TEST_F(FindCoverFileTest, LinksToFoldersAreNotFollowed) {
@@ -112,27 +87,23 @@ TEST_F(FindCoverFileTest, LinksToFoldersAreNotFollowed) {
   covers({"a/x.txt"});
   makeFolders("other");
   writeFile(path("other/Song.jpg"), "outside");
-  auto link = [&](const char* target, const char* name) {
+  const std::pair<const char*, const char*> links[] = {
+      {"covers", "covers/a/loop"}, {"other", "covers/pics"}, {"other", "covers/Song.d"}};
+  for (const auto& [target, name] : links) {
     std::error_code ec;
     std::filesystem::create_directory_symlink(testing_support::fsPath(path(target)),
                                               testing_support::fsPath(path(name)), ec);
-    return !ec;
-  };
-  if (!link("covers", "covers/a/loop")) GTEST_SKIP() << "no symbolic links here";
-  ASSERT_TRUE(link("other", "covers/pics"));
-  ASSERT_TRUE(link("other", "covers/Song.d"));
+    if (ec) GTEST_SKIP() << "no symbolic links here";
+  }
   lookUp();
   EXPECT_EQ(out(), Tree{});
 }
 
-TEST_F(FindCoverFileTest, NothingHappensWithoutAScan) {
+TEST_F(FindCoverFileTest, NothingHappensWithoutAScanOrACoverFolder) {
   covers({"Song.jpg"});
   scanRunning = 0;
   lookUp();
-  EXPECT_EQ(out(), Tree{});
-}
-
-TEST_F(FindCoverFileTest, AMissingCoverFolderIsNoError) {
+  scanRunning = 1;
   findCoverFile(path("in/Song.mp3"), path("out/Song.MP3"), path("nowhere"));
   findCoverFile(path("in/Song.mp3"), path("out/Song.MP3"), "");
   EXPECT_EQ(out(), Tree{});
@@ -144,7 +115,7 @@ TEST_F(FindCoverFileTest, WildcardsInTheSourceNameAreLiteral) {
   covers({"Saeng.jpg", "S?ng.gif", "S*g.png", "Song.bmp"});
   lookUp("S*g.mp3", "S*g.MP3");
   lookUp("S?ng.mp3", "S?ng.MP3");
-  EXPECT_EQ(out(), (Tree{"S*g.png", "S?ng.gif"}));
+  EXPECT_EQ(out(), (Tree{"S*g.png <- S*g.png", "S?ng.gif <- S?ng.gif"}));
 }
 #endif
 
