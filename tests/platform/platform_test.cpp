@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #endif
 
-#include "common/paths.h"
 #include "platform/faults.h"
 #include "platform/platform.h"
 #include "tests/support/test_support.h"
@@ -17,15 +16,23 @@ using platform::faults::Op;
 using testing_support::fileExists;
 using testing_support::readFile;
 using testing_support::writeFile;
+using Names = std::vector<std::string>;
 namespace fs = std::filesystem;
 
-class PlatformTest : public testing_support::TempFolderTest {};
-
-std::vector<std::string> names(const std::vector<platform::DirEntry>& entries) {
-  std::vector<std::string> out;
-  for (const auto& e : entries) out.push_back(e.name + (e.isFolder ? "/" : ""));
-  return out;
-}
+class PlatformTest : public testing_support::TempFolderTest {
+ protected:
+  // The names found, folders with a '/', links to folders with a '@'.
+  Names find(std::string_view folder, std::string_view pattern) {
+    std::vector<platform::DirEntry> entries{{"stale", false, false}};
+    EXPECT_TRUE(platform::findEntries(path(folder), pattern, entries)) << folder;
+    Names out;
+    for (const auto& e : entries) {
+      out.push_back(e.name + (e.isFolder ? "/" : "") + (e.isFolderLink ? "@" : ""));
+    }
+    return out;
+  }
+  fs::path native(std::string_view relative) const { return testing_support::fsPath(path(relative)); }
+};
 
 TEST_F(PlatformTest, FindListsMatchesSortedWithoutCase) {
   makeFolders("in/Live.MP3");
@@ -33,16 +40,10 @@ TEST_F(PlatformTest, FindListsMatchesSortedWithoutCase) {
   for (const char* name : {"b.mp3", "A.MP3", "c.Mp3", "readme.txt", "noext"}) {
     writeFile(path(std::string("in/") + name), "x");
   }
-  std::vector<platform::DirEntry> entries;
-  ASSERT_TRUE(platform::findEntries(path("in"), "*.MP3", entries));
-  EXPECT_EQ(names(entries), (std::vector<std::string>{"A.MP3", "b.mp3", "c.Mp3", "Live.MP3/"}));
+  EXPECT_EQ(find("in", "*.MP3"), (Names{"A.MP3", "b.mp3", "c.Mp3", "Live.MP3/"}));
+  EXPECT_EQ(find("in", "*.*"),
+            (Names{"./", "../", "A.MP3", "b.mp3", "c.Mp3", "Live.MP3/", "noext", "readme.txt", "sub/"}));
 
-  ASSERT_TRUE(platform::findEntries(path("in"), "*.*", entries));
-  EXPECT_EQ(names(entries), (std::vector<std::string>{"./", "../", "A.MP3", "b.mp3", "c.Mp3", "Live.MP3/",
-                                                      "noext", "readme.txt", "sub/"}));
-}
-
-TEST_F(PlatformTest, FindFailsOnMissingFolderAndThroughTheSeam) {
   std::vector<platform::DirEntry> entries{{"stale", false, false}};
   EXPECT_FALSE(platform::findEntries(path("missing"), "*.*", entries));
   EXPECT_TRUE(entries.empty());
@@ -53,44 +54,21 @@ TEST_F(PlatformTest, FindFailsOnMissingFolderAndThroughTheSeam) {
 #ifndef _WIN32
 TEST_F(PlatformTest, LinkToFolderIsNotAFolder) {
   makeFolders("in/real");
-  fs::create_directory_symlink("..", testing_support::fsPath(path("in/loop")));
-  std::vector<platform::DirEntry> entries;
-  ASSERT_TRUE(platform::findEntries(path("in"), "*.*", entries));
-  ASSERT_EQ(entries.size(), 4u);
-  EXPECT_EQ(entries[2].name, "loop");
-  EXPECT_FALSE(entries[2].isFolder);
-  EXPECT_TRUE(entries[2].isFolderLink);
-  EXPECT_TRUE(entries[3].isFolder);
-  EXPECT_FALSE(entries[3].isFolderLink);
-}
-#endif
-
-TEST_F(PlatformTest, CopyNeverOverwrites) {
-  writeFile(path("a"), "new content");
-  writeFile(path("b"), "old");
-  EXPECT_FALSE(platform::copyFileNoOverwrite(path("a"), path("b")));
-  EXPECT_EQ(readFile(path("b")), "old");
-  ASSERT_TRUE(platform::copyFileNoOverwrite(path("a"), path("c")));
-  EXPECT_EQ(readFile(path("c")), "new content");
-  // A missing source or a missing target folder leaves nothing behind.
-  EXPECT_FALSE(platform::copyFileNoOverwrite(path("missing"), path("d")));
-  EXPECT_FALSE(fileExists(path("d")));
-  EXPECT_FALSE(platform::copyFileNoOverwrite(path("a"), path("nofolder/a")));
+  fs::create_directory_symlink("..", native("in/loop"));
+  EXPECT_EQ(find("in", "*.*"), (Names{"./", "../", "loop@", "real/"}));
 }
 
-#ifndef _WIN32
 // Only regular files are read or copied. A named pipe must be refused at
 // once: opening it for reading would wait for a writer forever.
 TEST_F(PlatformTest, NonRegularFilesAreRefusedWithoutWaiting) {
   ASSERT_EQ(::mkfifo(path("pipe.mp3").c_str(), 0600), 0);
   makeFolders("folder.mp3");
   for (const char* name : {"pipe.mp3", "folder.mp3"}) {
-    SCOPED_TRACE(name);
     platform::File file;
-    EXPECT_FALSE(file.openRead(path(name)));
-    EXPECT_FALSE(file.isOpen());
-    EXPECT_FALSE(platform::copyFileNoOverwrite(path(name), path("copy")));
-    EXPECT_FALSE(fileExists(path("copy")));
+    EXPECT_FALSE(file.openRead(path(name))) << name;
+    EXPECT_FALSE(file.isOpen()) << name;
+    EXPECT_FALSE(platform::copyFileNoOverwrite(path(name), path("copy"))) << name;
+    EXPECT_FALSE(fileExists(path("copy"))) << name;
   }
   // A regular file still opens for reading afterwards, and reads block again.
   writeFile(path("song.mp3"), "abc");
@@ -101,41 +79,44 @@ TEST_F(PlatformTest, NonRegularFilesAreRefusedWithoutWaiting) {
 }
 #endif
 
+TEST_F(PlatformTest, CopyNeverOverwritesAndLeavesNoHalfFile) {
+  const std::string big(300000, 'q');
+  writeFile(path("a"), big);
+  writeFile(path("b"), "old");
+  EXPECT_FALSE(platform::copyFileNoOverwrite(path("a"), path("b")));
+  EXPECT_EQ(readFile(path("b")), "old");
+  // A missing source, a missing target folder or a copy failing halfway
+  // leaves nothing behind; the seam fails only the call it was armed for.
+  EXPECT_FALSE(platform::copyFileNoOverwrite(path("missing"), path("c")));
+  EXPECT_FALSE(platform::copyFileNoOverwrite(path("a"), path("nofolder/a")));
+  platform::faults::failNth(Op::copy, 1);
+  EXPECT_FALSE(platform::copyFileNoOverwrite(path("a"), path("c")));
+  EXPECT_FALSE(fileExists(path("c")));
+  ASSERT_TRUE(platform::copyFileNoOverwrite(path("a"), path("c")));
+  EXPECT_EQ(readFile(path("c")), big);
+}
+
 TEST_F(PlatformTest, CopyKeepsModificationTimeAndPermissions) {
   writeFile(path("a"), "x");
   auto when = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
-  fs::last_write_time(testing_support::fsPath(path("a")), when);
+  fs::last_write_time(native("a"), when);
 #ifndef _WIN32
   const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read;
-  fs::permissions(testing_support::fsPath(path("a")), readOnly | fs::perms::set_gid,
-                  fs::perm_options::replace);
+  fs::permissions(native("a"), readOnly | fs::perms::set_gid, fs::perm_options::replace);
 #endif
   ASSERT_TRUE(platform::copyFileNoOverwrite(path("a"), path("b")));
-  auto copied = fs::last_write_time(testing_support::fsPath(path("b")));
-  EXPECT_LT(std::chrono::abs(copied - when), std::chrono::seconds(2));
+  EXPECT_LT(std::chrono::abs(fs::last_write_time(native("b")) - when), std::chrono::seconds(2));
 #ifndef _WIN32
   // The permissions come along; a set-id bit does not.
-  EXPECT_EQ(fs::status(testing_support::fsPath(path("b"))).permissions(), readOnly);
+  EXPECT_EQ(fs::status(native("b")).permissions(), readOnly);
 #endif
-}
-
-TEST_F(PlatformTest, CopyFailingHalfwayLeavesNoHalfFile) {
-  std::string big(300000, 'q');
-  writeFile(path("a"), big);
-  platform::faults::failNth(Op::copy, 1);
-  EXPECT_FALSE(platform::copyFileNoOverwrite(path("a"), path("b")));
-  EXPECT_FALSE(fileExists(path("b")));
-  // The seam fails only the call it was armed for.
-  ASSERT_TRUE(platform::copyFileNoOverwrite(path("a"), path("b")));
-  EXPECT_EQ(readFile(path("b")), big);
 }
 
 TEST_F(PlatformTest, MoveRefusesAnExistingName) {
   writeFile(path("a"), "A");
   writeFile(path("b"), "B");
   EXPECT_FALSE(platform::moveFileNoReplace(path("a"), path("b")));
-  EXPECT_EQ(readFile(path("a")), "A");
-  EXPECT_EQ(readFile(path("b")), "B");
+  EXPECT_EQ(readFile(path("a")) + readFile(path("b")), "AB");
   ASSERT_TRUE(platform::moveFileNoReplace(path("a"), path("c")));
   EXPECT_FALSE(fileExists(path("a")));
   EXPECT_EQ(readFile(path("c")), "A");
@@ -143,20 +124,24 @@ TEST_F(PlatformTest, MoveRefusesAnExistingName) {
   EXPECT_EQ(readFile(path("b")), "A");
 }
 
-TEST_F(PlatformTest, FolderAndFileOperations) {
+TEST_F(PlatformTest, FolderAndFileOperationsAndThePathSeam) {
   EXPECT_TRUE(platform::makeFolder(path("f")));
   EXPECT_FALSE(platform::makeFolder(path("f")));
   EXPECT_FALSE(platform::makeFolder(path("x/y")));
-  EXPECT_TRUE(platform::pathExists(path("f")));
-  EXPECT_TRUE(platform::isFolder(path("f")));
+  EXPECT_TRUE(platform::pathExists(path("f")) && platform::isFolder(path("f")));
   writeFile(path("file"), "1");
   EXPECT_TRUE(platform::pathExists(path("file")));
   EXPECT_FALSE(platform::isFolder(path("file")));
   EXPECT_FALSE(platform::deleteFile(path("f")));  // never a folder
-  fs::permissions(testing_support::fsPath(path("file")), fs::perms::owner_read, fs::perm_options::replace);
+  fs::permissions(native("file"), fs::perms::owner_read, fs::perm_options::replace);
   EXPECT_TRUE(platform::clearReadOnly(path("file")));
-  EXPECT_TRUE((fs::status(testing_support::fsPath(path("file"))).permissions() & fs::perms::owner_write) !=
-              fs::perms::none);
+  EXPECT_NE(fs::status(native("file")).permissions() & fs::perms::owner_write, fs::perms::none);
+  // The seam fails every call on the path until it is reset.
+  platform::faults::reset();
+  platform::faults::failPath(Op::remove, path("file"));
+  EXPECT_FALSE(platform::deleteFile(path("file")) || platform::deleteFile(path("file")));
+  EXPECT_EQ(platform::faults::callCount(Op::remove), 2);
+  platform::faults::reset();
   EXPECT_TRUE(platform::deleteFile(path("file")));
   EXPECT_FALSE(platform::pathExists(path("file")));
   EXPECT_FALSE(platform::deleteFile(path("file")));
@@ -201,16 +186,6 @@ TEST_F(PlatformTest, CreateWriteAndAppend) {
   EXPECT_FALSE(file.write("123456", 6));
   file.close();
   EXPECT_EQ(readFile(path("out")), "123");
-}
-
-TEST_F(PlatformTest, SeamFailsEveryCallOnAPath) {
-  writeFile(path("a"), "A");
-  platform::faults::failPath(Op::remove, path("a"));
-  EXPECT_FALSE(platform::deleteFile(path("a")));
-  EXPECT_FALSE(platform::deleteFile(path("a")));
-  EXPECT_EQ(platform::faults::callCount(Op::remove), 2);
-  platform::faults::reset();
-  EXPECT_TRUE(platform::deleteFile(path("a")));
 }
 
 TEST_F(PlatformTest, ConfigFolderIsMadeWhenAskedFor) {

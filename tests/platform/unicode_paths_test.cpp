@@ -11,11 +11,19 @@
 
 namespace {
 
-using testing_support::fileExists;
-using testing_support::readFile;
-using testing_support::writeFile;
+using Names = std::vector<std::string>;
 
-class UnicodePathsTest : public testing_support::TempFolderTest {};
+class UnicodePathsTest : public testing_support::TempFolderTest {
+ protected:
+  // The names found, folders with a '/'.
+  static Names find(const std::string& folder, std::string_view pattern) {
+    std::vector<platform::DirEntry> entries;
+    EXPECT_TRUE(platform::findEntries(folder, pattern, entries));
+    Names out;
+    for (const auto& e : entries) out.push_back(e.name + (e.isFolder ? "/" : ""));
+    return out;
+  }
+};
 
 // Greek, CJK, an umlaut and a character outside the Basic Multilingual Plane
 // (a surrogate pair in UTF-16).
@@ -23,41 +31,30 @@ const std::string folderName = "\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1";      
 const std::string fileName = "\xE6\x97\xA5\xE6\x9C\xAC-M\xC3\xBCller-\xF0\x9F\x8E\xB5.mp3";  // 日本-Müller-🎵.mp3
 
 TEST_F(UnicodePathsTest, NamesSurviveFindCopyMoveAndDelete) {
-  std::string folder = path(folderName);
+  const std::string folder = path(folderName), file = path(folderName + "/" + fileName);
   ASSERT_TRUE(platform::makeFolder(folder));
   EXPECT_TRUE(platform::isFolder(folder));
-  std::string file = path(folderName + "/" + fileName);
-  writeFile(file, "ID3");
+  testing_support::writeFile(file, "ID3");
+  EXPECT_EQ(find(root(), "*.*"), (Names{"./", "../", "config/", folderName + "/"}));
+  EXPECT_EQ(find(folder, "*.MP3"), Names{fileName});
 
-  std::vector<platform::DirEntry> entries;
-  ASSERT_TRUE(platform::findEntries(root(), "*.*", entries));
-  ASSERT_EQ(entries.size(), 4u);  // ".", "..", "config", the folder
-  EXPECT_EQ(entries[3].name, folderName);
-  EXPECT_TRUE(entries[3].isFolder);
-  ASSERT_TRUE(platform::findEntries(folder, "*.MP3", entries));
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].name, fileName);
-
-  std::string copy = path(folderName + "/Kopie " + fileName);
+  const std::string copy = path(folderName + "/Kopie " + fileName), moved = path(fileName);
   ASSERT_TRUE(platform::copyFileNoOverwrite(file, copy));
-  EXPECT_EQ(readFile(copy), "ID3");
-  std::string moved = path(fileName);
   ASSERT_TRUE(platform::moveFileNoReplace(copy, moved));
-  EXPECT_FALSE(fileExists(copy));
+  EXPECT_FALSE(platform::pathExists(copy));
   platform::File handle;
   ASSERT_TRUE(handle.openRead(moved));
   char bytes[3];
   EXPECT_TRUE(handle.readExact(bytes, 3));
+  EXPECT_EQ(std::string(bytes, 3), "ID3");
   handle.close();
   EXPECT_TRUE(platform::deleteFile(moved));
   EXPECT_FALSE(platform::pathExists(moved));
-}
 
-TEST_F(UnicodePathsTest, ConfigFolderWithUnicodeName) {
-  std::string folder = path(folderName + "/" + folderName);
-  platform::setConfigFolder(folder);
-  EXPECT_EQ(platform::configFolder(), folder);
-  EXPECT_TRUE(platform::isFolder(folder));
+  const std::string config = path(folderName + "/" + folderName);
+  platform::setConfigFolder(config);
+  EXPECT_EQ(platform::configFolder(), config);
+  EXPECT_TRUE(platform::isFolder(config));
 }
 
 #ifdef _WIN32
@@ -68,20 +65,15 @@ TEST_F(UnicodePathsTest, InvalidUtf8IsRefused) {
   EXPECT_FALSE(file.create(bad));
   EXPECT_FALSE(platform::makeFolder(bad));
   EXPECT_FALSE(platform::pathExists(bad));
-  std::vector<platform::DirEntry> entries;
-  ASSERT_TRUE(platform::findEntries(root(), "*.*", entries));
-  EXPECT_EQ(entries.size(), 3u);  // ".", "..", "config": nothing was made
+  EXPECT_EQ(find(root(), "*.*"), (Names{"./", "../", "config/"}));  // nothing was made
 }
 
 // The search matches long names only; the system's own matching would also
 // take the generated short name, so "*.MP3" would find "Lied.mp3x".
 TEST_F(UnicodePathsTest, PatternIgnoresShortNames) {
-  writeFile(path("Lied.mp3x"), "x");
-  writeFile(path("Lied.mp3"), "x");
-  std::vector<platform::DirEntry> entries;
-  ASSERT_TRUE(platform::findEntries(root(), "*.MP3", entries));
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].name, "Lied.mp3");
+  testing_support::writeFile(path("Lied.mp3x"), "x");
+  testing_support::writeFile(path("Lied.mp3"), "x");
+  EXPECT_EQ(find(root(), "*.MP3"), Names{"Lied.mp3"});
 }
 #endif
 
