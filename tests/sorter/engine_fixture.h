@@ -1,11 +1,15 @@
 #pragma once
-// Shared set-up of the engine tests: a source folder "in", a target folder
-// "out" and a cover folder "covers" in the test's temporary folder, the
-// duplicate table ready and empty, and helpers to build a small library.
+// The engine tests' set-up: a source folder "in", a target folder "out" and a
+// cover folder "covers" in the test's temporary folder, the duplicate table
+// empty, and songs made on the spot.
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "common/controls.h"
 #include "common/state.h"
 #include "dupes/duplicate_table.h"
 #include "tests/support/id3_writer.h"
@@ -13,31 +17,29 @@
 
 namespace engine_test {
 
+using Names = std::vector<std::string>;
+
 struct Song {
-  std::string artist;
-  std::string album;
-  std::string title;
-  std::string genre;
+  std::string artist, album, title, genre;
 };
 
-// An ID3v2.3 file of a few KB; the seed makes its audio (and so its
-// checksum) its own. A song without any field still has a tag (a year).
-inline std::string taggedMp3(const Song& song, std::uint32_t seed, std::size_t size = 3000) {
+// The seed makes the audio, and so the checksum, of each file its own. A song
+// without any field still has a tag (a year).
+inline std::string taggedMp3(const Song& song, std::uint32_t seed) {
   std::vector<std::string> frames;
-  auto add = [&](const char* id, const std::string& text) {
+  const std::pair<const char*, std::string> fields[] = {
+      {"TPE1", song.artist}, {"TALB", song.album}, {"TIT2", song.title},
+      {"TCON", song.genre},  {"TYER", "1999"},
+  };
+  for (const auto& [id, text] : fields) {
     if (!text.empty())
       frames.push_back(id3::frame(3, id, id3::textBody(id3::Encoding::latin1, text)));
-  };
-  add("TPE1", song.artist);
-  add("TALB", song.album);
-  add("TIT2", song.title);
-  add("TCON", song.genre);
-  frames.push_back(id3::frame(3, "TYER", id3::textBody(id3::Encoding::latin1, "1999")));
-  return id3::mp3File(id3::tag(3, frames), size, "", seed);
+  }
+  return id3::mp3File(id3::tag(3, frames), 3000, "", seed);
 }
 
-inline std::string untaggedMp3(std::uint32_t seed, std::size_t size = 2500) {
-  return id3::mp3File("", size, "", seed);
+inline std::string untaggedMp3(std::uint32_t seed) {
+  return id3::mp3File("", 2500, "", seed);
 }
 
 class EngineTest : public testing_support::TempFolderTest {
@@ -46,18 +48,15 @@ class EngineTest : public testing_support::TempFolderTest {
     TempFolderTest::SetUp();
     ASSERT_TRUE(allocateChecksumBuffer());
     ASSERT_TRUE(allocateDuplicateStorage());
-    clearDuplicateTable();
-    makeFolders("in");
-    makeFolders("out");
-    makeFolders("covers");
-    settings.quellPfad = path("in");
-    settings.zielPfad = path("out");
-    settings.coverPfad = path("covers");
+    // The folders, in the settings and in the sort page's edits.
+    for (auto [setting, edit, folder] :
+         {std::tuple{&Settings::quellPfad, control::sourceEdit, "in"},
+          {&Settings::zielPfad, control::targetEdit, "out"},
+          {&Settings::coverPfad, control::coverEdit, "covers"}}) {
+      makeFolders(folder);
+      settings.*setting = recorder.texts[edit] = path(folder);
+    }
     logPath = path("config/liedkorb.LOG");
-  }
-  void TearDown() override {
-    clearDuplicateTable();
-    TempFolderTest::TearDown();
   }
 
   // Writes a file below the temporary folder, making its folders.
@@ -70,8 +69,18 @@ class EngineTest : public testing_support::TempFolderTest {
     return testing_support::readFile(path(relative));
   }
   bool exists(const std::string& relative) { return testing_support::fileExists(path(relative)); }
-  std::vector<std::string> tree(const std::string& relative) {
-    return testing_support::listTree(path(relative));
+  Names tree(const std::string& relative) { return testing_support::listTree(path(relative)); }
+  // The files, without the folders, below a folder.
+  Names files(const std::string& relative) {
+    Names out;
+    for (const std::string& entry : tree(relative)) {
+      if (entry.back() != '/') out.push_back(entry);
+    }
+    return out;
+  }
+  void emptyOut() {
+    std::filesystem::remove_all(testing_support::fsPath(path("out")));
+    makeFolders("out");
   }
 };
 

@@ -16,36 +16,30 @@
 namespace {
 
 namespace fs = std::filesystem;
-using engine_test::EngineTest;
 using engine_test::Song;
 using platform::faults::Op;
 
-// A library of 30 small files: full tags in three artists' albums, a title
-// taken twice, tags without artist, empty tags, untagged files and four
-// byte-for-byte duplicates, some in subfolders.
+// 30 files: full tags in three artists' albums, a title taken twice, tags
+// without artist, empty tags, untagged files and four byte-for-byte copies.
 std::map<std::string, std::string> makeLibrary() {
   std::map<std::string, std::string> files;
   std::uint32_t seed = 100;
+  auto add = [&](const std::string& name, const Song& song) {
+    files["in/" + name] = engine_test::taggedMp3(song, seed++);
+  };
   const char* artists[] = {"Solaris", "Nebel", "Wind"};
   const char* genres[] = {"Pop", "Pop/Funk", "Jazz"};
   for (int i = 0; i < 10; ++i) {
-    Song song{artists[i % 3], i % 2 ? "Nord" : "Sued", "Lied " + std::to_string(i), genres[i % 3]};
-    files["in/" + std::string(i < 5 ? "" : "cd2/") + "full" + std::to_string(i) + ".mp3"] =
-        engine_test::taggedMp3(song, seed++);
+    const std::string n = std::to_string(i);
+    add((i < 5 ? "full" : "cd2/full") + n + ".mp3",
+        {artists[i % 3], i % 2 ? "Nord" : "Sued", "Lied " + n, genres[i % 3]});
+    if (i < 5) add("noartist" + n + ".mp3", {"", "", "Ohne " + n, "Jazz"});
+    if (i < 3) add("deep/er/empty" + n + ".mp3", {});
+    if (i < 6)
+      files[(i < 3 ? "in/bare" : "in/loose/bare") + n + ".mp3"] = engine_test::untaggedMp3(seed++);
   }
-  files["in/twice1.mp3"] = engine_test::taggedMp3({"Solaris", "Nord", "Gleich", "Pop"}, seed++);
-  files["in/cd2/twice2.mp3"] = engine_test::taggedMp3({"Solaris", "Nord", "Gleich", "Pop"}, seed++);
-  for (int i = 0; i < 5; ++i) {
-    files["in/noartist" + std::to_string(i) + ".mp3"] =
-        engine_test::taggedMp3({"", "", "Ohne " + std::to_string(i), "Jazz"}, seed++);
-  }
-  for (int i = 0; i < 3; ++i) {
-    files["in/deep/er/empty" + std::to_string(i) + ".mp3"] = engine_test::taggedMp3({}, seed++);
-  }
-  for (int i = 0; i < 6; ++i) {
-    files["in/" + std::string(i < 3 ? "" : "loose/") + "bare" + std::to_string(i) + ".mp3"] =
-        engine_test::untaggedMp3(seed++);
-  }
+  add("twice1.mp3", {"Solaris", "Nord", "Gleich", "Pop"});
+  add("cd2/twice2.mp3", {"Solaris", "Nord", "Gleich", "Pop"});
   files["in/dup/full0.mp3"] = files["in/full0.mp3"];
   files["in/dup/bare1.mp3"] = files["in/bare1.mp3"];
   files["in/dup/copy.mp3"] = files["in/cd2/full7.mp3"];
@@ -53,12 +47,10 @@ std::map<std::string, std::string> makeLibrary() {
   return files;
 }
 
-class FaultInjectionTest : public EngineTest {
+class FaultInjectionTest : public engine_test::EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    recorder.texts[control::targetEdit] = path("out");
-    recorder.texts[control::sourceEdit] = path("in");
     library = makeLibrary();
     ASSERT_EQ(library.size(), 30u);
     for (const auto& [relative, bytes] : library) originals.insert(bytes);
@@ -84,9 +76,8 @@ class FaultInjectionTest : public EngineTest {
     startStop();
   }
 
-  // Every original is still whole at its source or has a whole copy in the
-  // target tree (or, renamed in place, in the source tree); no file anywhere
-  // is a part of one.
+  // Every original is whole at its source or somewhere in either tree, and
+  // no file anywhere is a part of one.
   void checkNothingLost(const std::string& what) {
     std::set<std::string> found;
     std::error_code ec;
@@ -111,6 +102,10 @@ class FaultInjectionTest : public EngineTest {
     run(op, 0);
     const int calls = platform::faults::callCount(op);
     checkNothingLost(std::string(name) + " unfailed");
+    // A scan that did nothing would pass every check: this one stored all.
+    if (!settings.umbenennen) {
+      EXPECT_EQ(files("in"), engine_test::Names{});
+    }
     for (int n = 1; n <= calls; ++n) {
       run(op, n);
       checkNothingLost(std::string(name) + " #" + std::to_string(n));
@@ -125,14 +120,6 @@ class FaultInjectionTest : public EngineTest {
   int filesChecked = 0;
 };
 
-// Each sweep fails, in turn, every call of one operation that an unfailed
-// run makes, and checks after every run that nothing was lost.
-TEST_F(FaultInjectionTest, UnfailedRunStoresAndDeletesEverySource) {
-  run(Op::copy, 0);
-  checkNothingLost("unfailed");
-  for (const std::string& entry : tree("in")) EXPECT_EQ(entry.back(), '/') << entry;
-}
-
 TEST_F(FaultInjectionTest, CopyFails) {
   sweep(Op::copy, "copy");
 }
@@ -146,9 +133,8 @@ TEST_F(FaultInjectionTest, ReadFails) {
   sweep(Op::read, "read");
 }
 TEST_F(FaultInjectionTest, MoveFails) {
-  // A copying scan moves nothing; renaming in place is where moves happen.
   sweep(Op::move, "move");
-  settings.umbenennen = 1;
+  settings.umbenennen = 1;  // a copying scan moves nothing
   sweep(Op::move, "rename move");
 }
 

@@ -1,151 +1,92 @@
+#include "sorter/transfer.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
-#include "common/controls.h"
+#include "common/limits.h"
 #include "common/state.h"
-#include "platform/faults.h"
-#include "sorter/transfer.h"
 #include "tests/sorter/engine_fixture.h"
 
 namespace {
 
-using engine_test::EngineTest;
-using platform::faults::Op;
+using engine_test::Names;
+using Outcome = TransferOutcome;
 
-class TransferTest : public EngineTest {
+class TransferTest : public engine_test::EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    song = engine_test::untaggedMp3(11);
     put("in/a.mp3", song);
-    makeFolders("out/X");
   }
-  TransferOutcome transfer(const std::string& targetRelative) {
-    return transferFile(path("in/a.mp3"), path(targetRelative));
+  Outcome transfer(const std::string& target) {
+    return transferFile(path("in/a.mp3"), path(target));
   }
-  std::string song;
+  const std::string song = engine_test::untaggedMp3(11);
 };
 
-TEST_F(TransferTest, CopyStoresAndCountsTheFile) {
-  EXPECT_EQ(transfer("out/X/Song.MP3"), TransferOutcome::copied);
-  EXPECT_EQ(read("out/X/Song.MP3"), song);
-  EXPECT_TRUE(exists("in/a.mp3"));
-  EXPECT_EQ(scanCounters.files, 1u);
-  EXPECT_EQ(recorder.numbers[control::filesCounter], 1u);
-}
-
-TEST_F(TransferTest, TakenNameWithoutKollisionStoresNothing) {
-  put("out/X/Song.MP3", "older");
-  EXPECT_EQ(transfer("out/X/Song.MP3"), TransferOutcome::nothing);
-  EXPECT_EQ(read("out/X/Song.MP3"), "older");
-  EXPECT_EQ(scanCounters.files, 0u);
-  EXPECT_EQ(scanCounters.duplicates, 0u);
-  EXPECT_EQ(tree("out/X").size(), 1u);
-}
-
-TEST_F(TransferTest, KollisionTakesTheFirstFreeNumberAndItsOwnCover) {
-  settings.kollision = 1;
-  settings.cover = 1;
-  std::string picture = id3::jpegPicture(400);
-  std::string withCover = id3::mp3File(
-      id3::tag(3, {id3::frame(3, "APIC", id3::apicBody("image/jpeg", picture))}), 3000, "", 5);
+// A copy never overwrites; with kollision it takes the first free of -00 to
+// -09, and the cover is named after the copy that was made.
+TEST_F(TransferTest, CopiesAndCollisions) {
+  const std::string withCover = id3::mp3File(
+      id3::tag(3, {id3::frame(3, "APIC", id3::apicBody("image/jpeg", id3::jpegPicture(400)))}),
+      3000, "", 5);
   put("in/a.mp3", withCover);
-  for (const char* taken : {"Song", "Song-00", "Song-01", "Song-02", "Song-03"}) {
-    put(std::string("out/X/") + taken + ".MP3", "taken");
-  }
-  EXPECT_EQ(transfer("out/X/Song.MP3"), TransferOutcome::copied);
-  EXPECT_EQ(read("out/X/Song-04.MP3"), withCover);
-  EXPECT_EQ(scanCounters.files, 1u);
-  EXPECT_EQ(scanCounters.duplicates, 1u);
-  // The picture comes from the numbered copy and stands beside it.
-  EXPECT_TRUE(exists("out/X/Song-04.JPG"));
-  EXPECT_FALSE(exists("out/X/Song.JPG"));
-}
-
-TEST_F(TransferTest, KollisionWithAllTenNumbersTakenStoresNothing) {
-  settings.kollision = 1;
-  put("out/X/Song.MP3", "taken");
-  for (int n = 0; n < 10; ++n) put("out/X/Song-0" + std::to_string(n) + ".MP3", "taken");
-  EXPECT_EQ(transfer("out/X/Song.MP3"), TransferOutcome::nothing);
-  EXPECT_EQ(scanCounters.files, 0u);
-  EXPECT_EQ(scanCounters.duplicates, 1u);
-  EXPECT_EQ(tree("out/X").size(), 11u);
-}
-
-TEST_F(TransferTest, KollisionIntoAMissingFolderCountsOneCollision) {
-  settings.kollision = 1;
-  EXPECT_EQ(transfer("out/Missing/Song.MP3"), TransferOutcome::nothing);
-  EXPECT_EQ(platform::faults::callCount(Op::copy), 11);
-  EXPECT_EQ(scanCounters.duplicates, 1u);
-  EXPECT_FALSE(exists("out/Missing"));
-}
-
-TEST_F(TransferTest, SaeubernCleansOnlyTheName) {
-  settings.saeubern = 1;
-  makeFolders("out/A.b");
-  EXPECT_EQ(transfer("out/A.b/Rock & Roll!.Mp3"), TransferOutcome::copied);
-  EXPECT_TRUE(exists("out/A.b/Rock and Roll.Mp3"));
-}
-
-TEST_F(TransferTest, NumberIsAddedAfterTheCut) {
-  settings.saeubern = 1;
-  settings.kollision = 1;
-  std::string cut(38, 'n');
-  put("out/X/" + cut + ".MP3", "taken");
-  EXPECT_EQ(transfer("out/X/" + std::string(50, 'n') + ".MP3"), TransferOutcome::copied);
-  EXPECT_TRUE(exists("out/X/" + cut + "-00.MP3"));
-}
-
-TEST_F(TransferTest, OverLongTargetIsRefusedNotCut) {
-  settings.kollision = 1;
-  std::string target = "out/X/" + std::string(maxPathLength, 'l') + ".MP3";
-  EXPECT_EQ(transfer(target), TransferOutcome::nothing);
-  EXPECT_EQ(platform::faults::callCount(Op::copy), 0);
-  EXPECT_EQ(scanCounters.files, 0u);
-  EXPECT_EQ(scanCounters.duplicates, 0u);
-  EXPECT_EQ(tree("out/X").size(), 0u);
-}
-
-TEST_F(TransferTest, RenameModeTakesTheUncleanedNameAndTheOwnExtension) {
-  settings.umbenennen = 1;
-  settings.saeubern = 1;
-  put("in/b.Mp3", song);
-  EXPECT_EQ(transferFile(path("in/b.Mp3"), path("out/X/Regen (live).MP3")),
-            TransferOutcome::renamed);
-  EXPECT_EQ(read("in/Regen (live).Mp3"), song);
-  EXPECT_FALSE(exists("in/b.Mp3"));
-  // A second target of the same file finds no source any more.
-  EXPECT_EQ(transferFile(path("in/b.Mp3"), path("out/Y/b.Mp3")), TransferOutcome::nothing);
-  EXPECT_EQ(scanCounters.files, 0u);
-}
-
-TEST_F(TransferTest, NameOnlyCountsOnlyRenamesThatHappened) {
-  settings.nursaeubern = 1;
-  struct Case {
-    std::string name;
-    std::string renamed;  // empty: stays as it is
-    std::uint32_t filesAfter;
+  settings.cover = 1;
+  const struct {
+    int kollision;
+    int taken;  // "Song", then "Song-00" and on
+    std::string target;
+    std::string stored;  // empty: nothing
+    std::uint32_t collisions;
+  } rows[] = {
+      {0, 0, "X/Song.MP3", "Song", 0},
+      {0, 1, "X/Song.MP3", "", 0},
+      {1, 5, "X/Song.MP3", "Song-04", 1},
+      {1, 10, "X/Song.MP3", "Song-09", 1},
+      {1, 11, "X/Song.MP3", "", 1},
+      {1, 0, "Missing/Song.MP3", "", 1},
+      {1, 0, "X/" + std::string(maxPathLength, 'l') + ".MP3", "", 0},  // refused, not cut
   };
-  put("in/Taken.mp3", "other");
-  const Case cases[] = {
-      {"Clean Name-1.mp3", "", 0},
-      {"Über & Co.mp3", "Ueber and Co.mp3", 1},
-      {"Tak.en.mp3", "", 1},  // cleans to Taken.mp3, which exists
-  };
-  for (const Case& c : cases) {
-    put("in/" + c.name, song);
-    std::string source = path("in/" + c.name);
-    TransferOutcome outcome = transferFile(source, source);
-    EXPECT_EQ(outcome, c.renamed.empty() ? TransferOutcome::nothing : TransferOutcome::renamed)
-        << c.name;
-    EXPECT_EQ(exists("in/" + c.name), c.renamed.empty()) << c.name;
-    if (!c.renamed.empty()) {
-      EXPECT_EQ(read("in/" + c.renamed), song);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.target.substr(0, 20) + " " + std::to_string(row.taken) + " taken");
+    emptyOut();
+    makeFolders("out/X");
+    scanCounters = {};
+    settings.kollision = row.kollision;
+    Names expected{"X/"};
+    for (int n = 0; n < row.taken; ++n) {
+      expected.push_back(n ? "X/Song-0" + std::to_string(n - 1) + ".MP3" : "X/Song.MP3");
+      put("out/" + expected.back(), "taken");
     }
-    EXPECT_EQ(scanCounters.files, c.filesAfter) << c.name;
+    const bool stored = !row.stored.empty();
+    EXPECT_EQ(transfer("out/" + row.target), stored ? Outcome::copied : Outcome::nothing);
+    if (stored) {
+      EXPECT_EQ(read("out/X/" + row.stored + ".MP3"), withCover);
+      expected.push_back("X/" + row.stored + ".JPG");
+      expected.push_back("X/" + row.stored + ".MP3");
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(tree("out"), expected);
+    if (row.taken) {
+      EXPECT_EQ(read("out/X/Song.MP3"), "taken");
+    }
+    EXPECT_EQ(scanCounters.files, stored ? 1u : 0u);
+    EXPECT_EQ(scanCounters.duplicates, row.collisions);
   }
-  EXPECT_EQ(read("in/Taken.mp3"), "other");
+  EXPECT_TRUE(exists("in/a.mp3"));
+}
+
+TEST_F(TransferTest, SaeubernCleansTheNameAndNumbersAfterTheCut) {
+  settings.saeubern = settings.kollision = 1;
+  makeFolders("out/A.b");
+  EXPECT_EQ(transfer("out/A.b/Rock & Roll!.Mp3"), Outcome::copied);
+  EXPECT_TRUE(exists("out/A.b/Rock and Roll.Mp3"));
+  const std::string cut(38, 'n');
+  put("out/A.b/" + cut + ".MP3", "taken");
+  EXPECT_EQ(transfer("out/A.b/" + std::string(50, 'n') + ".MP3"), Outcome::copied);
+  EXPECT_TRUE(exists("out/A.b/" + cut + "-00.MP3"));
 }
 
 }  // namespace
