@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -21,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/error_log.h"
@@ -57,8 +57,7 @@ QStringList listTree(const fs::path& root) {
   for (auto it = fs::recursive_directory_iterator(root, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     QString relative = QString::fromStdString(fs::relative(it->path(), root).generic_string());
-    if (it->is_directory()) relative += u'/';
-    out << relative;
+    out << (it->is_directory() ? relative + u'/' : relative);
   }
   out.sort();
   return out;
@@ -66,24 +65,21 @@ QStringList listTree(const fs::path& root) {
 
 // The value of key in an INI file's text.
 QString iniValue(const fs::path& iniFile, const QString& key) {
-  const QString text = QString::fromStdString(readWholeFile(iniFile));
-  for (const QString& line : text.split(u'\n')) {
+  for (const QString& line : QString::fromStdString(readWholeFile(iniFile)).split(u'\n')) {
     if (line.startsWith(key + u'=')) return line.mid(key.size() + 1).trimmed();
   }
   return {};
 }
 
-std::string taggedFile(std::string_view artist, std::string_view album, std::string_view title,
-                       std::string_view genre, std::uint32_t seed) {
+std::string taggedFile(const std::string& artist, const std::string& album,
+                       const std::string& title, const std::string& genre, std::uint32_t seed) {
   std::vector<std::string> frames;
-  auto add = [&frames](std::string_view id, std::string_view text) {
+  const std::pair<const char*, std::string> fields[] = {
+      {"TPE1", artist}, {"TALB", album}, {"TIT2", title}, {"TCON", genre}};
+  for (const auto& [id, text] : fields) {
     if (!text.empty())
       frames.push_back(id3::frame(3, id, id3::textBody(id3::Encoding::latin1, text)));
-  };
-  add("TPE1", artist);
-  add("TALB", album);
-  add("TIT2", title);
-  add("TCON", genre);
+  }
   return id3::mp3File(id3::tag(3, frames), 6000, "", seed);
 }
 
@@ -93,29 +89,11 @@ QString qt(const fs::path& path) {
 
 }  // namespace
 
+enum class CloseBy { ok, cancel, escape, closeButton };
+Q_DECLARE_METATYPE(CloseBy)
+
 class PropertySheetTest : public QObject {
   Q_OBJECT
-
- private slots:
-  void init();
-  void cleanup();
-
-  void scanSortsGeneratedLibrary();
-  void abortLetsFileInHandFinish();
-  void checkBoxFlippedMidScanAppliesFromNextFile();
-  void clearCrcEmptiesTableAndZeroesCounters();
-  void closingKeepsLastReadPath_data();
-  void closingKeepsLastReadPath();
-  void browseButtonsAskChooserAtCurrentFolder_data();
-  void browseButtonsAskChooserAtCurrentFolder();
-  void closingDuringScanStopsScanFirst_data();
-  void closingDuringScanStopsScanFirst();
-  void statusLineShowsWholeMessage();
-  void optionMarksFollowFlags_data();
-  void optionMarksFollowFlags();
-  void mnemonicClicksCheckBox();
-  void dialogUnitsMapLikeWindows();
-  void noTextIsCut();
 
  private:
   QLineEdit* edit(PropertySheet& sheet, int id) {
@@ -124,22 +102,37 @@ class PropertySheetTest : public QObject {
   QAbstractButton* button(PropertySheet& sheet, PropertySheet::Page page, int id) {
     return qobject_cast<QAbstractButton*>(sheet.control(page, id));
   }
-  // Clicks a check box on its mark: the middle of a wide box may lie beyond
-  // its text, where a click does nothing.
+  void clickStart(PropertySheet& sheet) {
+    QTest::mouseClick(button(sheet, PropertySheet::sortPage, control::startButton), Qt::LeftButton);
+  }
+  // On its mark: the middle of a wide box may lie beyond its text, where a
+  // click does nothing.
   void clickCheckBox(QAbstractButton* box) {
     QStyleOptionButton option;
     option.initFrom(box);
     QRect mark = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
     QTest::mouseClick(box, Qt::LeftButton, {}, mark.center());
   }
-  // Replaces the edit's text by typing.
   void typeInto(QLineEdit* field, const QString& text) {
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Delete);
     QTest::keyClicks(field, text);
   }
-  // Runs action through the event loop once the scan shows the file name:
-  // it arrives in the scan's next pumpMessages, as a click of the user would.
+  void closeSheet(PropertySheet& sheet, CloseBy how) {
+    if (how == CloseBy::ok) QTest::mouseClick(sheet.okButton(), Qt::LeftButton);
+    if (how == CloseBy::cancel) QTest::mouseClick(sheet.cancelButton(), Qt::LeftButton);
+    if (how == CloseBy::escape) QTest::keyClick(&sheet, Qt::Key_Escape);
+    if (how == CloseBy::closeButton) sheet.close();
+  }
+  void closeWays() {
+    QTest::addColumn<CloseBy>("how");
+    QTest::newRow("OK") << CloseBy::ok;
+    QTest::newRow("Abbrechen") << CloseBy::cancel;
+    QTest::newRow("Escape") << CloseBy::escape;
+    QTest::newRow("close button") << CloseBy::closeButton;
+  }
+  // Runs action once the scan shows the file name: it arrives in the scan's
+  // next pumpMessages, as a click of the user would.
   void whenFileShown(PropertySheet& sheet, const QString& name, std::function<void()> action) {
     auto connection = std::make_shared<QMetaObject::Connection>();
     *connection = connect(edit(sheet, control::currentFile), &QLineEdit::textChanged, &sheet,
@@ -149,7 +142,7 @@ class PropertySheetTest : public QObject {
                             QMetaObject::invokeMethod(&sheet, action, Qt::QueuedConnection);
                           });
   }
-  // Once the program's window is up, runs action on it.
+  // Runs action on the program's window once it is up.
   void whenWindowShown(std::function<void(PropertySheet&)> action) {
     QMetaObject::invokeMethod(
         qApp,
@@ -161,12 +154,10 @@ class PropertySheetTest : public QObject {
         Qt::QueuedConnection);
   }
   // Files "01".."count" of one artist, titled "Lied 1" and on.
-  void makeSongs(const fs::path& folder, int count, std::string_view genre = "Pop") {
-    fs::create_directories(folder);
+  void makeSongs(int count) {
     for (int i = 1; i <= count; ++i) {
-      std::string number = (i < 10 ? "0" : "") + std::to_string(i);
-      writeWholeFile(folder / (number + ".mp3"),
-                     taggedFile("Anna Apfel", "Erstes", "Lied " + std::to_string(i), genre,
+      writeWholeFile(source_ / ((i < 10 ? "0" : "") + std::to_string(i) + ".mp3"),
+                     taggedFile("Anna Apfel", "Erstes", "Lied " + std::to_string(i), "Pop",
                                 static_cast<std::uint32_t>(i)));
     }
   }
@@ -174,412 +165,296 @@ class PropertySheetTest : public QObject {
   void writeIni(const std::string& keys) { writeWholeFile(iniFile(), "[general]\n" + keys); }
 
   std::unique_ptr<QTemporaryDir> temp_;
-  fs::path root_;
+  fs::path root_, source_, target_;
   QtShell shell_;
   std::vector<std::pair<QString, QString>> messages_;  // text, caption
-};
 
-void PropertySheetTest::init() {
-  temp_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(temp_->isValid());
-  root_ = fs::path(temp_->path().toStdString());
-  fs::create_directories(root_ / "config");
-  resetSharedState();
-  platform::setConfigFolder((root_ / "config").string());
-  QVERIFY(allocateWorkBuffer());
-  QVERIFY(allocateChecksumBuffer());
-  QVERIFY(allocateDuplicateStorage());
-  messages_.clear();
-  shell_.setMessagePresenter([this](QWidget*, const QString& text, const QString& caption) {
-    messages_.emplace_back(text, caption);
-  });
-  // No test may reach the real dialog: it would wait for a user.
-  shell_.setFolderChooser([](QWidget*, const QString&, const QString&) -> std::optional<QString> {
-    qWarning("folder chooser opened without an answer");
-    return std::nullopt;
-  });
-  setShell(&shell_);
-  clearDuplicateTable();
-}
-
-void PropertySheetTest::cleanup() {
-  setShell(nullptr);
-  freeDuplicateStorage();
-  checksumBuffer.reset();
-  platform::setConfigFolder("");
-  resetSharedState();
-  temp_.reset();
-}
-
-void PropertySheetTest::scanSortsGeneratedLibrary() {
-  const fs::path source = root_ / "quelle";
-  const fs::path target = root_ / "ziel";
-  fs::create_directories(source);
-  fs::create_directories(target);
-  const std::string first = taggedFile("Anna Apfel", "Erstes", "Eins", "Pop", 1);
-  writeWholeFile(source / "01 a.mp3", first);
-  writeWholeFile(source / "02 b.mp3", taggedFile("Bert Birne", "", "Zwei", "", 2));
-  writeWholeFile(source / "03 c.mp3", id3::mp3File("", 5000, "", 3));
-  writeWholeFile(source / "04 d.mp3", first);
-  writeWholeFile(source / "05 e.MP3",
-                 id3::mp3File("", 5000, id3::id3v1("Fuenf", "Carla Chor", "", "1999", 8), 5));
-  writeWholeFile(source / "notiz.txt", "kein Lied");
-  settings.kuenstler = settings.genre = settings.unbekannt = settings.crc = 1;
-  settings.zielPfad = target.string();
-
-  PropertySheet sheet(shell_);
-  sheet.show();
-  // Typed and never read by leaving the page: the start button takes it.
-  typeInto(edit(sheet, control::sourceEdit), qt(source));
-  QTest::mouseClick(button(sheet, PropertySheet::sortPage, control::startButton), Qt::LeftButton);
-
-  QCOMPARE(listTree(target), QStringList({
-                                 "Genre/",
-                                 "Genre/Jazz/",
-                                 "Genre/Jazz/05 e.MP3",
-                                 "Genre/Pop/",
-                                 "Genre/Pop/01 a.mp3",
-                                 "Kuenstler/",
-                                 "Kuenstler/Anna Apfel/",
-                                 "Kuenstler/Anna Apfel/Eins.MP3",
-                                 "Kuenstler/Bert Birne/",
-                                 "Kuenstler/Bert Birne/Zwei.MP3",
-                                 "Kuenstler/Carla Chor/",
-                                 "Kuenstler/Carla Chor/Fuenf.MP3",
-                                 "Mit ID3-Tag/",
-                                 "Mit ID3-Tag/02 b.mp3",
-                                 "Ohne ID3-Tag/",
-                                 "Ohne ID3-Tag/03 c.mp3",
-                             }));
-  QVERIFY(readWholeFile(target / "Kuenstler/Anna Apfel/Eins.MP3") == first);
-  QCOMPARE(edit(sheet, control::filesCounter)->text(), QString("7"));
-  QCOMPARE(edit(sheet, control::duplicatesCounter)->text(), QString("1"));
-  QCOMPARE(edit(sheet, control::currentFolder)->text(), qt(source));
-  QCOMPARE(edit(sheet, control::currentFile)->text(), QString("05 e"));
-  QCOMPARE(edit(sheet, control::artist)->text(), QString("Carla Chor"));
-  QCOMPARE(edit(sheet, control::title)->text(), QString("Fuenf"));
-  QCOMPARE(edit(sheet, control::year)->text(), QString("1999"));
-  QCOMPARE(edit(sheet, control::genre)->text(), QString("Jazz"));
-  QCOMPARE(button(sheet, PropertySheet::sortPage, control::startButton)->text(), QString("&Start"));
-  QCOMPARE(settings.quellPfad, source.string());
-  QCOMPARE(scanRunning, 0);
-  QVERIFY(messages_.empty());
-}
-
-void PropertySheetTest::abortLetsFileInHandFinish() {
-  const fs::path source = root_ / "quelle";
-  const fs::path target = root_ / "ziel";
-  makeSongs(source, 6);
-  fs::create_directories(target);
-  settings.kuenstler = 1;
-  settings.zielPfad = target.string();
-  settings.quellPfad = source.string();
-
-  PropertySheet sheet(shell_);
-  sheet.show();
-  QAbstractButton* start = button(sheet, PropertySheet::sortPage, control::startButton);
-  QString textDuringScan;
-  QString textAfterAbort;
-  whenFileShown(sheet, "03", [&] {
-    textDuringScan = start->text();
-    QTest::mouseClick(start, Qt::LeftButton);
-    textAfterAbort = start->text();
-  });
-  QTest::mouseClick(start, Qt::LeftButton);
-
-  QCOMPARE(textDuringScan, QString("&Abbruch"));
-  QCOMPARE(textAfterAbort, QString("&Start"));
-  QCOMPARE(listTree(target / "Kuenstler"),
-           QStringList({"Anna Apfel/", "Anna Apfel/Lied 1.MP3", "Anna Apfel/Lied 2.MP3",
-                        "Anna Apfel/Lied 3.MP3"}));
-  QCOMPARE(edit(sheet, control::filesCounter)->text(), QString("3"));
-  QCOMPARE(start->text(), QString("&Start"));
-  QCOMPARE(scanRunning, 0);
-}
-
-void PropertySheetTest::checkBoxFlippedMidScanAppliesFromNextFile() {
-  const fs::path source = root_ / "quelle";
-  const fs::path target = root_ / "ziel";
-  makeSongs(source, 4);
-  fs::create_directories(target);
-  settings.kuenstler = 1;
-  settings.zielPfad = target.string();
-  settings.quellPfad = source.string();
-
-  PropertySheet sheet(shell_);
-  sheet.show();
-  auto* album = qobject_cast<QCheckBox*>(sheet.control(PropertySheet::optionsPage, 210));
-  QVERIFY(album && !album->isChecked());
-  whenFileShown(sheet, "03", [&] {
-    sheet.tabs()->setCurrentIndex(PropertySheet::optionsPage);
-    clickCheckBox(album);
-  });
-  QTest::mouseClick(button(sheet, PropertySheet::sortPage, control::startButton), Qt::LeftButton);
-
-  QCOMPARE(listTree(target / "Kuenstler" / "Anna Apfel"),
-           QStringList(
-               {"Erstes/", "Erstes/Lied 3.MP3", "Erstes/Lied 4.MP3", "Lied 1.MP3", "Lied 2.MP3"}));
-  QVERIFY(album->isChecked());
-  QCOMPARE(settings.makealbum, 1);
-}
-
-void PropertySheetTest::clearCrcEmptiesTableAndZeroesCounters() {
-  const fs::path source = root_ / "quelle";
-  const fs::path target = root_ / "ziel";
-  fs::create_directories(source);
-  fs::create_directories(target);
-  const std::string song = taggedFile("Anna Apfel", "", "Eins", "", 1);
-  writeWholeFile(source / "01.mp3", song);
-  writeWholeFile(source / "02.mp3", song);
-  settings.kuenstler = settings.crc = settings.crcSave = 1;
-  settings.zielPfad = target.string();
-  settings.quellPfad = source.string();
-
-  PropertySheet sheet(shell_);
-  sheet.show();
-  QTest::mouseClick(button(sheet, PropertySheet::sortPage, control::startButton), Qt::LeftButton);
-  QCOMPARE(edit(sheet, control::filesCounter)->text(), QString("1"));
-  QCOMPARE(edit(sheet, control::duplicatesCounter)->text(), QString("1"));
-  QCOMPARE(duplicateCount(), 1u);
-
-  sheet.tabs()->setCurrentIndex(PropertySheet::optionsPage);
-  QAbstractButton* clear = button(sheet, PropertySheet::optionsPage, control::clearCrcButton);
-  QCOMPARE(clear->text(), QString("&CRC &löschen"));
-  QTest::mouseClick(clear, Qt::LeftButton);
-
-  // Shown at once on the sort page, though the options page is in front.
-  QCOMPARE(edit(sheet, control::filesCounter)->text(), QString("0"));
-  QCOMPARE(edit(sheet, control::duplicatesCounter)->text(), QString("0"));
-  QCOMPARE(duplicateCount(), 0u);
-  QCOMPARE(scanCounters.files, 0u);
-  QCOMPARE(scanCounters.duplicates, 0u);
-  QCOMPARE(settings.crc, 1);
-  QCOMPARE(settings.crcSave, 1);
-}
-
-enum class CloseBy { ok, cancel, escape, closeButton };
-Q_DECLARE_METATYPE(CloseBy)
-
-namespace {
-
-void closeSheet(PropertySheet& sheet, CloseBy how) {
-  switch (how) {
-    case CloseBy::ok:
-      QTest::mouseClick(sheet.okButton(), Qt::LeftButton);
-      break;
-    case CloseBy::cancel:
-      QTest::mouseClick(sheet.cancelButton(), Qt::LeftButton);
-      break;
-    case CloseBy::escape:
-      QTest::keyClick(&sheet, Qt::Key_Escape);
-      break;
-    case CloseBy::closeButton:
-      sheet.close();
-      break;
-  }
-}
-
-}  // namespace
-
-void PropertySheetTest::closingKeepsLastReadPath_data() {
-  QTest::addColumn<CloseBy>("how");
-  QTest::addColumn<QString>("stored");
-  // OK takes over the edits; the other ways keep what leaving the page read.
-  QTest::newRow("OK") << CloseBy::ok << "typed-second";
-  QTest::newRow("Abbrechen") << CloseBy::cancel << "typed-first";
-  QTest::newRow("Escape") << CloseBy::escape << "typed-first";
-  QTest::newRow("close button") << CloseBy::closeButton << "typed-first";
-}
-
-void PropertySheetTest::closingKeepsLastReadPath() {
-  QFETCH(CloseBy, how);
-  QFETCH(QString, stored);
-  writeIni("quell-pfad=" + (root_ / "start").string() + "\n");
-  whenWindowShown([&](PropertySheet& sheet) {
-    QCOMPARE(edit(sheet, control::sourceEdit)->text(), qt(root_ / "start"));
-    typeInto(edit(sheet, control::sourceEdit), qt(root_ / "typed-first"));
-    sheet.tabs()->setCurrentIndex(PropertySheet::optionsPage);
-    sheet.tabs()->setCurrentIndex(PropertySheet::sortPage);
-    typeInto(edit(sheet, control::sourceEdit), qt(root_ / "typed-second"));
-    closeSheet(sheet, how);
-  });
-  QCOMPARE(runDesktopProgram(shell_), 0);
-  QCOMPARE(iniValue(iniFile(), "quell-pfad"), qt(root_ / stored.toStdString()));
-}
-
-void PropertySheetTest::browseButtonsAskChooserAtCurrentFolder_data() {
-  QTest::addColumn<int>("buttonId");
-  QTest::addColumn<int>("editId");
-  QTest::addColumn<QString>("title");
-  QTest::addColumn<bool>("choose");
-  QTest::newRow("target") << control::browseTarget << control::targetEdit
-                          << QString("Ziel für MP3´s") << true;
-  QTest::newRow("cover, cancelled")
-      << control::browseCover << control::coverEdit << QString("Quelle für Cover") << false;
-  QTest::newRow("source") << control::browseSource << control::sourceEdit
-                          << QString("Quelle für MP3´s") << true;
-  QTest::newRow("source, cancelled")
-      << control::browseSource << control::sourceEdit << QString("Quelle für MP3´s") << false;
-}
-
-void PropertySheetTest::browseButtonsAskChooserAtCurrentFolder() {
-  QFETCH(int, buttonId);
-  QFETCH(int, editId);
-  QFETCH(QString, title);
-  QFETCH(bool, choose);
-  const QString typed = qt(root_ / "getippt");
-  const QString chosen = qt(root_ / "gewählt");
-  struct Call {
-    QWidget* owner;
-    QString title;
-    QString start;
-  };
-  std::vector<Call> calls;
-  shell_.setFolderChooser([&](QWidget* owner, const QString& t, const QString& start) {
-    calls.push_back({owner, t, start});
-    return choose ? std::optional<QString>(chosen) : std::nullopt;
-  });
-
-  PropertySheet sheet(shell_);
-  sheet.show();
-  typeInto(edit(sheet, editId), typed);
-  QTest::mouseClick(button(sheet, PropertySheet::sortPage, buttonId), Qt::LeftButton);
-
-  QCOMPARE(calls.size(), std::size_t{1});
-  QCOMPARE(calls[0].owner, &sheet);
-  QCOMPARE(calls[0].title, title);
-  // The chooser opens at the typed folder, though it was never read before.
-  QCOMPARE(calls[0].start, typed);
-  const QString expected = choose ? chosen : typed;
-  QCOMPARE(edit(sheet, editId)->text(), expected);
-  const std::string& setting = editId == control::targetEdit  ? settings.zielPfad
-                               : editId == control::coverEdit ? settings.coverPfad
-                                                              : settings.quellPfad;
-  QCOMPARE(QString::fromStdString(setting), expected);
-}
-
-void PropertySheetTest::closingDuringScanStopsScanFirst_data() {
-  QTest::addColumn<CloseBy>("how");
-  QTest::newRow("close button") << CloseBy::closeButton;
-  QTest::newRow("Escape") << CloseBy::escape;
-  QTest::newRow("Abbrechen") << CloseBy::cancel;
-  QTest::newRow("OK") << CloseBy::ok;
-}
-
-void PropertySheetTest::closingDuringScanStopsScanFirst() {
-  QFETCH(CloseBy, how);
-  const fs::path source = root_ / "quelle";
-  const fs::path target = root_ / "ziel";
-  makeSongs(source, 6);
-  fs::create_directories(target);
-  writeIni("kuenstler=1\nziel-pfad=" + target.string() + "\nquell-pfad=" + source.string() + "\n");
-  bool visibleAfterClose = false;
-  whenWindowShown([&](PropertySheet& sheet) {
-    // A flag changed during the run shows that the settings were saved.
-    sheet.tabs()->setCurrentIndex(PropertySheet::optionsPage);
-    clickCheckBox(button(sheet, PropertySheet::optionsPage, 200));
-    sheet.tabs()->setCurrentIndex(PropertySheet::sortPage);
-    whenFileShown(sheet, "02", [&sheet, how, &visibleAfterClose] {
-      closeSheet(sheet, how);
-      // The window stays until the scan has wound down.
-      visibleAfterClose = sheet.isVisible();
+ private slots:
+  void init() {
+    temp_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(temp_->isValid());
+    root_ = fs::path(temp_->path().toStdString());
+    source_ = root_ / "quelle";
+    target_ = root_ / "ziel";
+    for (const fs::path& folder : {root_ / "config", source_, target_}) {
+      fs::create_directories(folder);
+    }
+    resetSharedState();
+    platform::setConfigFolder((root_ / "config").string());
+    QVERIFY(allocateWorkBuffer());
+    QVERIFY(allocateChecksumBuffer());
+    QVERIFY(allocateDuplicateStorage());
+    settings.quellPfad = source_.string();
+    settings.zielPfad = target_.string();
+    messages_.clear();
+    shell_.setMessagePresenter([this](QWidget*, const QString& text, const QString& caption) {
+      messages_.emplace_back(text, caption);
     });
-    QTest::mouseClick(button(sheet, PropertySheet::sortPage, control::startButton), Qt::LeftButton);
-  });
-  QCOMPARE(runDesktopProgram(shell_), 0);
-
-  QVERIFY(visibleAfterClose);
-  QCOMPARE(listTree(target / "Kuenstler"),
-           QStringList({"Anna Apfel/", "Anna Apfel/Lied 1.MP3", "Anna Apfel/Lied 2.MP3"}));
-  QCOMPARE(scanRunning, 0);
-  QCOMPARE(iniValue(iniFile(), "rekursiv"), QString("1"));
-}
-
-void PropertySheetTest::statusLineShowsWholeMessage() {
-  PropertySheet sheet(shell_);
-  sheet.show();
-  reportError("Verzeichnis\n/ziel/Kuenstler/AC:DC\nkonnte nicht angelegt werden",
-              "/ziel/Kuenstler/AC:DC");
-  auto* status = qobject_cast<QLabel*>(sheet.control(PropertySheet::sortPage, control::statusLine));
-  QVERIFY(status);
-  QCOMPARE(status->text(),
-           QString("Verzeichnis /ziel/Kuenstler/AC:DC konnte nicht angelegt werden"));
-  QCOMPARE(status->sizeHint().height(), QFontMetrics(status->font()).height());
-}
-
-void PropertySheetTest::optionMarksFollowFlags_data() {
-  QTest::addColumn<int>("value");
-  QTest::newRow("all off") << 0;
-  QTest::newRow("all on") << 1;
-}
-
-void PropertySheetTest::optionMarksFollowFlags() {
-  QFETCH(int, value);
-  for (const FlagKey& flag : flagKeys) settings.*flag.member = value;
-  PropertySheet sheet(shell_);
-  int boxes = 0;
-  for (const FlagKey& flag : flagKeys) {
-    auto* box =
-        qobject_cast<QCheckBox*>(sheet.control(PropertySheet::optionsPage, flag.checkBoxId));
-    QVERIFY2(box, flag.key.data());
-    QCOMPARE(box->isChecked(), value != 0);
-    ++boxes;
+    // No test may reach the real dialog: it would wait for a user.
+    shell_.setFolderChooser([](QWidget*, const QString&, const QString&) {
+      qWarning("folder chooser opened without an answer");
+      return std::optional<QString>();
+    });
+    setShell(&shell_);
   }
-  QCOMPARE(boxes, 14);
-}
 
-void PropertySheetTest::mnemonicClicksCheckBox() {
-  PropertySheet sheet(shell_);
-  sheet.show();
-  QApplication::setActiveWindow(&sheet);
-  QVERIFY(QTest::qWaitForWindowActive(&sheet));
-  sheet.tabs()->setCurrentIndex(PropertySheet::optionsPage);
-  // "rekursiver &Verzeichnisscan"
-  QTest::keyClick(&sheet, Qt::Key_V, Qt::AltModifier);
-  QTRY_COMPARE(settings.rekursiv, 1);
-  QVERIFY(qobject_cast<QCheckBox*>(sheet.control(PropertySheet::optionsPage, 200))->isChecked());
-}
-
-void PropertySheetTest::dialogUnitsMapLikeWindows() {
-  // MS Sans Serif 8 at 96 dpi has the base units 6 and 13: a page of
-  // 248 by 224 units is 372 by 364 pixels there.
-  const DialogBaseUnits windows{6, 13};
-  QCOMPARE(mapDialogRect(windows, {0, 0, pageWidth, pageHeight}), QRect(0, 0, 372, 364));
-  // Controls that meet in the template meet on the screen, whatever the
-  // rounding: "Dateien:" and its counter.
-  for (DialogBaseUnits units :
-       {DialogBaseUnits{6, 13}, DialogBaseUnits{7, 17}, DialogBaseUnits{9, 19}}) {
-    QRect label = mapDialogRect(units, {12, 78, 32, 8});
-    QRect counter = mapDialogRect(units, {44, 76, 32, 12});
-    QCOMPARE(label.right() + 1, counter.left());
+  void cleanup() {
+    setShell(nullptr);
+    freeDuplicateStorage();
+    checksumBuffer.reset();
+    platform::setConfigFolder("");
+    resetSharedState();
+    temp_.reset();
   }
-  // The pages keep the template's size in the font's units, widened only as
-  // far as the texts need.
-  PropertySheet sheet(shell_);
-  sheet.show();
-  const DialogBaseUnits units = dialogBaseUnits(sheet.font());
-  for (int i = 0; i < sheet.tabs()->count(); ++i) {
-    QWidget* page = sheet.tabs()->widget(i);
-    QCOMPARE(page->height(), mapDialogY(units, pageHeight));
-    QVERIFY(page->width() >= mapDialogX(units, pageWidth));
-    QVERIFY(page->width() <= mapDialogX(units, pageWidth) * 5 / 4);
-  }
-}
 
-void PropertySheetTest::noTextIsCut() {
-  PropertySheet sheet(shell_);
-  sheet.show();
-  for (int i = 0; i < sheet.tabs()->count(); ++i) {
-    for (QWidget* widget : sheet.tabs()->widget(i)->findChildren<QWidget*>()) {
-      if (auto* label = qobject_cast<QLabel*>(widget)) {
-        QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->text()));
-        QVERIFY2(label->sizeHint().height() <= label->height(), qPrintable(label->text()));
-      } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
-        QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
+  void scanSortsGeneratedLibrary() {
+    const std::string first = taggedFile("Anna Apfel", "Erstes", "Eins", "Pop", 1);
+    writeWholeFile(source_ / "01 a.mp3", first);
+    writeWholeFile(source_ / "02 b.mp3", taggedFile("Bert Birne", "", "Zwei", "", 2));
+    writeWholeFile(source_ / "03 c.mp3", id3::mp3File("", 5000, "", 3));
+    writeWholeFile(source_ / "04 d.mp3", first);
+    writeWholeFile(source_ / "05 e.MP3",
+                   id3::mp3File("", 5000, id3::id3v1("Fuenf", "Carla Chor", "", "1999", 8), 5));
+    writeWholeFile(source_ / "notiz.txt", "kein Lied");
+    settings.kuenstler = settings.genre = settings.unbekannt = settings.crc = 1;
+    settings.quellPfad = root_.string();
+
+    PropertySheet sheet(shell_);
+    sheet.show();
+    // Typed and never read by leaving the page: the start button takes it.
+    typeInto(edit(sheet, control::sourceEdit), qt(source_));
+    clickStart(sheet);
+
+    QCOMPARE(listTree(target_),
+             QStringList({"Genre/", "Genre/Jazz/", "Genre/Jazz/05 e.MP3", "Genre/Pop/",
+                          "Genre/Pop/01 a.mp3", "Kuenstler/", "Kuenstler/Anna Apfel/",
+                          "Kuenstler/Anna Apfel/Eins.MP3", "Kuenstler/Bert Birne/",
+                          "Kuenstler/Bert Birne/Zwei.MP3", "Kuenstler/Carla Chor/",
+                          "Kuenstler/Carla Chor/Fuenf.MP3", "Mit ID3-Tag/", "Mit ID3-Tag/02 b.mp3",
+                          "Ohne ID3-Tag/", "Ohne ID3-Tag/03 c.mp3"}));
+    QVERIFY(readWholeFile(target_ / "Kuenstler/Anna Apfel/Eins.MP3") == first);
+    const std::pair<int, QString> shown[] = {{control::filesCounter, "7"},
+                                             {control::duplicatesCounter, "1"},
+                                             {control::currentFolder, qt(source_)},
+                                             {control::currentFile, "05 e"},
+                                             {control::artist, "Carla Chor"},
+                                             {control::title, "Fuenf"},
+                                             {control::year, "1999"},
+                                             {control::genre, "Jazz"}};
+    for (const auto& [id, text] : shown) QCOMPARE(edit(sheet, id)->text(), text);
+    QCOMPARE(button(sheet, PropertySheet::sortPage, control::startButton)->text(),
+             QString("&Start"));
+    QCOMPARE(settings.quellPfad, source_.string());
+    QCOMPARE(scanRunning, 0);
+    QVERIFY(messages_.empty());
+  }
+
+  // The box flipped while "03" is in hand applies from "04"; "&Abbruch"
+  // while "04" is in hand lets it finish and starts no other.
+  void clicksMidScanApplyFromTheNextFile() {
+    makeSongs(6);
+    settings.kuenstler = 1;
+    PropertySheet sheet(shell_);
+    sheet.show();
+    QAbstractButton* start = button(sheet, PropertySheet::sortPage, control::startButton);
+    auto* album = qobject_cast<QCheckBox*>(sheet.control(PropertySheet::optionsPage, 210));
+    QVERIFY(album && !album->isChecked());
+    QString textDuringScan, textAfterAbort;
+    whenFileShown(sheet, "03", [&] {
+      sheet.tabs()->setCurrentIndex(PropertySheet::optionsPage);
+      clickCheckBox(album);
+    });
+    whenFileShown(sheet, "04", [&] {
+      sheet.tabs()->setCurrentIndex(PropertySheet::sortPage);
+      textDuringScan = start->text();
+      QTest::mouseClick(start, Qt::LeftButton);
+      textAfterAbort = start->text();
+    });
+    QTest::mouseClick(start, Qt::LeftButton);
+
+    QCOMPARE(textDuringScan, QString("&Abbruch"));
+    QCOMPARE(textAfterAbort, QString("&Start"));
+    QCOMPARE(listTree(target_ / "Kuenstler" / "Anna Apfel"),
+             QStringList({"Erstes/", "Erstes/Lied 3.MP3", "Erstes/Lied 4.MP3", "Lied 1.MP3",
+                          "Lied 2.MP3"}));
+    QCOMPARE(edit(sheet, control::filesCounter)->text(), QString("4"));
+    QCOMPARE(start->text(), QString("&Start"));
+    QCOMPARE(scanRunning, 0);
+    QVERIFY(album->isChecked());
+    QCOMPARE(settings.makealbum, 1);
+  }
+
+  void clearCrcEmptiesTableAndZeroesCounters() {
+    const std::string song = taggedFile("Anna Apfel", "", "Eins", "", 1);
+    writeWholeFile(source_ / "01.mp3", song);
+    writeWholeFile(source_ / "02.mp3", song);
+    settings.kuenstler = settings.crc = settings.crcSave = 1;
+    PropertySheet sheet(shell_);
+    sheet.show();
+    clickStart(sheet);
+    QCOMPARE(edit(sheet, control::filesCounter)->text(), QString("1"));
+    QCOMPARE(edit(sheet, control::duplicatesCounter)->text(), QString("1"));
+    QCOMPARE(duplicateCount(), 1u);
+
+    sheet.tabs()->setCurrentIndex(PropertySheet::optionsPage);
+    QAbstractButton* clear = button(sheet, PropertySheet::optionsPage, control::clearCrcButton);
+    QCOMPARE(clear->text(), QString("&CRC &löschen"));
+    QTest::mouseClick(clear, Qt::LeftButton);
+    // Shown at once on the sort page, though the options page is in front.
+    QCOMPARE(edit(sheet, control::filesCounter)->text(), QString("0"));
+    QCOMPARE(edit(sheet, control::duplicatesCounter)->text(), QString("0"));
+    QCOMPARE(duplicateCount(), 0u);
+    QCOMPARE(settings.crc, 1);
+    QCOMPARE(settings.crcSave, 1);
+  }
+
+  // OK takes over the edits; the other ways keep what leaving the page read.
+  void closingKeepsLastReadPath_data() { closeWays(); }
+  void closingKeepsLastReadPath() {
+    QFETCH(CloseBy, how);
+    writeIni("quell-pfad=" + (root_ / "start").string() + "\n");
+    whenWindowShown([&](PropertySheet& sheet) {
+      QCOMPARE(edit(sheet, control::sourceEdit)->text(), qt(root_ / "start"));
+      typeInto(edit(sheet, control::sourceEdit), qt(root_ / "typed-first"));
+      sheet.tabs()->setCurrentIndex(PropertySheet::optionsPage);
+      sheet.tabs()->setCurrentIndex(PropertySheet::sortPage);
+      typeInto(edit(sheet, control::sourceEdit), qt(root_ / "typed-second"));
+      closeSheet(sheet, how);
+    });
+    QCOMPARE(runDesktopProgram(shell_), 0);
+    QCOMPARE(iniValue(iniFile(), "quell-pfad"),
+             qt(root_ / (how == CloseBy::ok ? "typed-second" : "typed-first")));
+  }
+
+  void browseButtonsAskChooserAtCurrentFolder() {
+    const QString typed = qt(root_ / "getippt"), chosen = qt(root_ / "gewählt");
+    const struct {
+      int button, edit;
+      QString title;
+      std::string Settings::*setting;
+      bool choose;
+    } rows[] = {
+        {control::browseTarget, control::targetEdit, "Ziel für MP3´s", &Settings::zielPfad, true},
+        {control::browseCover, control::coverEdit, "Quelle für Cover", &Settings::coverPfad, false},
+        {control::browseSource, control::sourceEdit, "Quelle für MP3´s", &Settings::quellPfad,
+         true},
+    };
+    PropertySheet sheet(shell_);
+    sheet.show();
+    for (const auto& row : rows) {
+      QStringList calls;  // title and start folder
+      QWidget* owner = nullptr;
+      shell_.setFolderChooser([&](QWidget* parent, const QString& title, const QString& start) {
+        owner = parent;
+        calls << title << start;
+        return row.choose ? std::optional<QString>(chosen) : std::nullopt;
+      });
+      typeInto(edit(sheet, row.edit), typed);
+      QTest::mouseClick(button(sheet, PropertySheet::sortPage, row.button), Qt::LeftButton);
+      // The chooser opens at the typed folder, though it was never read before.
+      QCOMPARE(calls, QStringList({row.title, typed}));
+      QCOMPARE(owner, &sheet);
+      const QString expected = row.choose ? chosen : typed;
+      QCOMPARE(edit(sheet, row.edit)->text(), expected);
+      QCOMPARE(QString::fromStdString(settings.*row.setting), expected);
+    }
+  }
+
+  void closingDuringScanStopsScanFirst_data() { closeWays(); }
+  void closingDuringScanStopsScanFirst() {
+    QFETCH(CloseBy, how);
+    makeSongs(6);
+    writeIni("kuenstler=1\nziel-pfad=" + target_.string() + "\nquell-pfad=" + source_.string() +
+             "\n");
+    bool visibleAfterClose = false;
+    whenWindowShown([&](PropertySheet& sheet) {
+      // A flag changed during the run shows that the settings were saved.
+      sheet.tabs()->setCurrentIndex(PropertySheet::optionsPage);
+      clickCheckBox(button(sheet, PropertySheet::optionsPage, 200));
+      sheet.tabs()->setCurrentIndex(PropertySheet::sortPage);
+      whenFileShown(sheet, "02", [&sheet, how, &visibleAfterClose, this] {
+        closeSheet(sheet, how);
+        visibleAfterClose = sheet.isVisible();  // until the scan has wound down
+      });
+      clickStart(sheet);
+    });
+    QCOMPARE(runDesktopProgram(shell_), 0);
+
+    QVERIFY(visibleAfterClose);
+    QCOMPARE(listTree(target_ / "Kuenstler"),
+             QStringList({"Anna Apfel/", "Anna Apfel/Lied 1.MP3", "Anna Apfel/Lied 2.MP3"}));
+    QCOMPARE(scanRunning, 0);
+    QCOMPARE(iniValue(iniFile(), "rekursiv"), QString("1"));
+  }
+
+  void statusLineShowsWholeMessage() {
+    PropertySheet sheet(shell_);
+    sheet.show();
+    reportError("Verzeichnis\n/ziel/Kuenstler/AC:DC\nkonnte nicht angelegt werden",
+                "/ziel/Kuenstler/AC:DC");
+    auto* status =
+        qobject_cast<QLabel*>(sheet.control(PropertySheet::sortPage, control::statusLine));
+    QVERIFY(status);
+    QCOMPARE(status->text(),
+             QString("Verzeichnis /ziel/Kuenstler/AC:DC konnte nicht angelegt werden"));
+    QCOMPARE(status->sizeHint().height(), QFontMetrics(status->font()).height());
+  }
+
+  void optionMarksFollowFlags() {
+    for (int value : {0, 1}) {
+      for (const FlagKey& flag : flagKeys) settings.*flag.member = value;
+      PropertySheet sheet(shell_);
+      for (const FlagKey& flag : flagKeys) {
+        auto* box =
+            qobject_cast<QCheckBox*>(sheet.control(PropertySheet::optionsPage, flag.checkBoxId));
+        QVERIFY2(box, flag.key.data());
+        QCOMPARE(box->isChecked(), value != 0);
       }
     }
   }
-}
+
+  void mnemonicClicksCheckBox() {
+    PropertySheet sheet(shell_);
+    sheet.show();
+    QApplication::setActiveWindow(&sheet);
+    QVERIFY(QTest::qWaitForWindowActive(&sheet));
+    sheet.tabs()->setCurrentIndex(PropertySheet::optionsPage);
+    QTest::keyClick(&sheet, Qt::Key_V, Qt::AltModifier);  // "rekursiver &Verzeichnisscan"
+    QTRY_COMPARE(settings.rekursiv, 1);
+    QVERIFY(button(sheet, PropertySheet::optionsPage, 200)->isChecked());
+  }
+
+  void pagesFollowTheDialogTemplates() {
+    // MS Sans Serif 8 at 96 dpi has the base units 6 and 13: a page of
+    // 248 by 224 units is 372 by 364 pixels there.
+    QCOMPARE(mapDialogRect({6, 13}, {0, 0, pageWidth, pageHeight}), QRect(0, 0, 372, 364));
+    // Controls that meet in the template meet on the screen, whatever the
+    // rounding: "Dateien:" and its counter.
+    for (DialogBaseUnits units : {DialogBaseUnits{6, 13}, {7, 17}, {9, 19}}) {
+      QCOMPARE(mapDialogRect(units, {12, 78, 32, 8}).right() + 1,
+               mapDialogRect(units, {44, 76, 32, 12}).left());
+    }
+    // The pages keep the template's size in the font's units, widened only as
+    // far as the texts need, and no text is cut.
+    PropertySheet sheet(shell_);
+    sheet.show();
+    const DialogBaseUnits units = dialogBaseUnits(sheet.font());
+    for (int i = 0; i < sheet.tabs()->count(); ++i) {
+      QWidget* page = sheet.tabs()->widget(i);
+      QCOMPARE(page->height(), mapDialogY(units, pageHeight));
+      QVERIFY(page->width() >= mapDialogX(units, pageWidth));
+      QVERIFY(page->width() <= mapDialogX(units, pageWidth) * 5 / 4);
+      for (QWidget* widget : page->findChildren<QWidget*>()) {
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+          QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->text()));
+          QVERIFY2(label->sizeHint().height() <= label->height(), qPrintable(label->text()));
+        } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+          QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
+        }
+      }
+    }
+  }
+};
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
