@@ -77,10 +77,14 @@ int main(int argc, char** argv) {
   long peak = 0;
   // One warm-up of each, so that both find the library in the page cache.
   for (int round = -1; round < rounds; ++round) {
+    // Each run starts with an empty target and no dirty pages left by the
+    // run before, so that neither pays for the other's write-back.
     fresh(target);
     fs::remove_all(config);
+    ::sync();
     Timing a = runProcess(cli);
     fresh(target);
+    ::sync();
     Timing b = runProcess(baseline);
     if (a.status != 0 || b.status != 0) {
       std::fprintf(stderr, "a run failed (%d, %d)\n", a.status, b.status);
@@ -113,9 +117,11 @@ int main(int argc, char** argv) {
     for (int round = 0; round < std::min(rounds, 3); ++round) {
       fs::remove_all(work / "beets-target");
       fs::remove(beetsDir / "library.db");
+      ::sync();
       Timing c = runProcess({"env", "BEETSDIR=" + beetsDir.string(), "beet", "-c",
                              (beetsDir / "config.yaml").string(), "import", "-A", "-q", library.string()});
       fresh(target);
+      ::sync();
       Timing b = runProcess(baseline);
       if (c.status != 0) {
         std::fprintf(stderr, "beet import failed (%d)\n", c.status);
