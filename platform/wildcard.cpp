@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <string_view>
 
 #include "common/text.h"
+#include "platform/listing_order.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -41,6 +43,13 @@ bool matchesWildcard(std::string_view name, std::string_view pattern) {
     return globMatch(name, pattern.substr(0, pattern.size() - 2));
   }
   return false;
+}
+
+void sortEntries(std::vector<DirEntry>& entries) {
+  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
+    int c = compareNoCaseAscii(a.name, b.name);
+    return c != 0 ? c < 0 : a.name < b.name;
+  });
 }
 
 }  // namespace platform

@@ -17,6 +17,7 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "platform/faults.h"
+#include "platform/listing_order.h"
 #include "platform/platform.h"
 #include "platform/posix/regular_file.h"
 
@@ -124,10 +125,7 @@ bool findEntries(std::string_view folder, std::string_view pattern, std::vector<
     out.isFolder = type == DT_DIR;
     entries.push_back(std::move(out));
   }
-  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
-    int c = compareNoCaseAscii(a.name, b.name);
-    return c != 0 ? c < 0 : a.name < b.name;
-  });
+  sortEntries(entries);
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "platform/faults.h"
+#include "platform/listing_order.h"
 #include "platform/platform.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
@@ -104,10 +105,7 @@ bool findEntries(std::string_view folder, std::string_view pattern, std::vector<
     entries.clear();
     return false;
   }
-  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
-    int c = compareNoCaseAscii(a.name, b.name);
-    return c != 0 ? c < 0 : a.name < b.name;
-  });
+  sortEntries(entries);
   return true;
 }
 
