@@ -177,23 +177,16 @@ bool loadIniFile(std::string_view path, IniFile& ini) {
   if (size < 0 || size > maxIniFileSize) return false;
   std::string bytes(static_cast<std::size_t>(size), '\0');
   if (!bytes.empty() && !file.readExact(bytes.data(), bytes.size())) return false;
+  // No settings file holds a NUL byte: this one is in another encoding
+  // (UTF-16) or no text at all, and editing it line by line would mix
+  // encodings or lose what it holds.
+  if (bytes.find('\0') != std::string::npos) return false;
   ini = parseIniText(bytes);
   return true;
 }
 
-bool saveIniFile(std::string_view path, const IniFile& ini) {
-  const std::string text = iniText(ini);
-  std::string temporary(path);
-  temporary += ".tmp";
-  platform::File file;
-  if (!file.create(temporary)) return false;
-  const bool written = file.write(text.data(), text.size()) && file.sync();
-  file.close();
-  if (!written || !platform::replaceFile(temporary, path)) {
-    platform::deleteFile(temporary);
-    return false;
-  }
-  return true;
+platform::Status saveIniFile(std::string_view path, const IniFile& ini) {
+  return platform::saveFileAtomically(path, iniText(ini));
 }
 
 std::optional<std::string> iniValue(const IniFile& ini, std::string_view section,

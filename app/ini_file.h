@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/platform.h"
+
 // An INI file read and written the way the Windows profile calls do it:
 // sections "[name]" holding lines "key=value"; section and key names compared
 // with ASCII letters folded; the first of two equal sections or keys wins.
@@ -35,14 +37,15 @@ IniFile parseIniText(std::string_view bytes);
 std::string iniText(const IniFile& ini);
 
 // Reads the file at path. A missing file is an empty document. False (and an
-// empty document) when the file exists but cannot be read, or is larger than
-// any settings file should be.
+// empty document) when the file exists but cannot be read or understood: a
+// link, a pipe, larger than any settings file should be, or holding NUL
+// bytes (another encoding).
 bool loadIniFile(std::string_view path, IniFile& ini);
 
 // Replaces the file at path with the document: written to a temporary file
 // beside it, flushed to the disk and renamed over it, so a failure at any
 // step leaves the previous file whole. Creates a missing file.
-bool saveIniFile(std::string_view path, const IniFile& ini);
+platform::Status saveIniFile(std::string_view path, const IniFile& ini);
 
 // The value of key in section as GetPrivateProfileString gives it: blanks
 // around it trimmed, one pair of enclosing quotes removed, ended by a NUL

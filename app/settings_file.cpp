@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/ini_file.h"
+#include "app/run_lock.h"
 #include "common/limits.h"
 #include "common/paths.h"
 #include "common/shell.h"
@@ -32,6 +33,10 @@ std::string defaultFolder() {
 }  // namespace
 
 void loadSettings() {
+  // A save that a crash or a kill cut short left its temporary file.
+  if (const std::string folder = platform::configFolder(); !folder.empty()) {
+    platform::removeLeftoverTemporaries(folder);
+  }
   // An INI file that cannot be read counts as missing: every key takes its
   // default, without a message.
   IniFile ini;
@@ -60,10 +65,19 @@ void loadSettings() {
 
 void saveSettings() {
   // The new file is built from the lines of the old one, so that comments,
-  // other sections and keys survive; an old file that cannot be read is left
-  // alone rather than replaced by one that lost them.
+  // other sections and keys survive. An old file that cannot be read or
+  // understood is kept under another name before a new one takes its place.
   IniFile ini;
-  if (!iniPath.empty() && loadIniFile(iniPath, ini)) {
+  bool readable = !iniPath.empty() && loadIniFile(iniPath, ini);
+  if (!iniPath.empty() && !readable) {
+    std::string keptAs;
+    if (platform::keepAside(iniPath, ".defekt", keptAs)) {
+      showMessage("Die Einstellungsdatei war unlesbar und bleibt erhalten als\n" + keptAs, errorCaption);
+      ini = emptyIniFile();
+      readable = true;
+    }
+  }
+  if (readable) {
     for (const FlagKey& flag : flagKeys) {
       setIniValue(ini, iniSection, flag.key, std::to_string(settings.*flag.member));
     }
@@ -74,9 +88,13 @@ void saveSettings() {
     }
     // Like the profile calls, a settings file that cannot be written fails
     // without a message; the previous file stays whole.
-    saveIniFile(iniPath, ini);
+    (void)saveIniFile(iniPath, ini);
   }
   // Without storage nothing was loaded, and writing would only replace a
   // good table file with an empty one.
-  if (settings.crcSave != 0 && duplicateStorageAllocated()) saveDuplicateTable();
+  if (settings.crcSave == 0 || !duplicateStorageAllocated()) return;
+  // Another run saving the table at the same moment would lose this one's
+  // pairs or its own; the lock says which goes first.
+  const ScopedRunLock lock;
+  if (lock.held()) saveDuplicateTable();
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/run_lock.h"
 #include "common/controls.h"
 #include "common/limits.h"
 #include "common/paths.h"
@@ -61,9 +62,13 @@ void startStop() {
   if (scanRunning == 1) {
     setControlText(control::startButton, stopText);
     readPathEdits();
-    if (!settings.nursaeubern) createBaseFolders();
+    scanProblems = ScanProblems{};
+    // Another run on the same config folder would save over this one's
+    // table: the scan does not start while it runs.
+    const ScopedRunLock lock;
+    if (lock.held() && !settings.nursaeubern) createBaseFolders();
     // The message box of a base folder may have let the user stop already.
-    if (scanRunning == 1) {
+    if (lock.held() && scanRunning == 1) {
       const std::string source = settings.quellPfad;
       scanFolder(source);
     }

@@ -7,6 +7,7 @@
 Settings settings;
 TagInfo tagInfo;
 ScanCounters scanCounters;
+ScanProblems scanProblems;
 int scanRunning = 0;
 std::unique_ptr<unsigned char[]> workBuffer;
 std::unique_ptr<unsigned char[]> checksumBuffer;
@@ -27,6 +28,7 @@ void resetSharedState() {
   settings = Settings{};
   tagInfo = TagInfo{};
   scanCounters = ScanCounters{};
+  scanProblems = ScanProblems{};
   scanRunning = 0;
   // loadSettings allocates it; a fresh start has none.
   checksumBuffer.reset();

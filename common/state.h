@@ -83,9 +83,18 @@ struct ScanCounters {
   std::uint32_t duplicates = 0;
 };
 
+// What the last scan could not do: the command line's exit code and closing
+// lines come from here. Emptied when a scan starts.
+struct ScanProblems {
+  std::uint32_t failedCopies = 0;   // copies that failed for another reason than a taken name
+  std::uint32_t keptSources = 0;    // sources left in place although loeschen asked to delete them
+  bool targetFull = false;          // the scan stopped because the target had no space left
+};
+
 extern Settings settings;
 extern TagInfo tagInfo;
 extern ScanCounters scanCounters;
+extern ScanProblems scanProblems;
 
 // 1 while a scan runs. Written by the sort page only; the walk polls it.
 extern int scanRunning;

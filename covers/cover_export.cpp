@@ -95,13 +95,16 @@ bool locatePicture(const unsigned char* head, std::int64_t headLength, std::int6
   return true;
 }
 
-// Copies bytes [start, end) of source into a new file at outputPath, through
-// the work buffer, replacing an earlier file of that name. A file that could
-// not be written whole is removed.
+// Copies bytes [start, end) of source to outputPath, through the work
+// buffer, replacing an earlier file of that name. The bytes go to a
+// temporary file first, so that the picture appears whole or not at all, and
+// a link planted at its name is replaced rather than written through.
 bool writePicture(platform::File& source, const Picture& picture, const std::string& outputPath) {
+  const PathParts parts = splitPath(outputPath);
+  std::string temporary;
   platform::File output;
-  if (!output.create(outputPath)) return false;
-  bool whole = source.seek(picture.start, platform::SeekFrom::begin);
+  if (!output.createTemporary(parts.drive + parts.dir, temporary)) return false;
+  bool whole = static_cast<bool>(source.seek(picture.start, platform::SeekFrom::begin));
   std::int64_t remaining = picture.end - picture.start;
   while (whole && remaining > 0) {
     std::size_t piece =
@@ -110,7 +113,12 @@ bool writePicture(platform::File& source, const Picture& picture, const std::str
     remaining -= static_cast<std::int64_t>(piece);
   }
   output.close();
-  if (!whole) platform::deleteFile(outputPath);
+  // Only a regular file of that name is replaced: a folder stays.
+  const platform::Kind standing = platform::fileInfo(outputPath).kind;
+  whole = whole && (standing == platform::Kind::missing || standing == platform::Kind::file ||
+                    standing == platform::Kind::link);
+  if (whole) whole = static_cast<bool>(platform::replaceFile(temporary, outputPath));
+  if (!whole) (void)platform::deleteFile(temporary);
   return whole;
 }
 

@@ -38,7 +38,7 @@ void lookIn(std::string_view baseName, const PathParts& target, const std::strin
     std::string source = childPath(folder, entry.name);
     std::string destination = mergePath(target.drive, target.dir, entry.name, "");
     if (fitsPathLimit(source) && fitsPathLimit(destination)) {
-      platform::copyFileNoOverwrite(source, destination);
+      (void)platform::copyFileNoOverwrite(source, destination);  // a taken name stays as it is
     }
     return;
   }

@@ -8,6 +8,7 @@
 #include "common/shell.h"
 #include "common/state.h"
 #include "dupes/checksum.h"
+#include "platform/platform.h"
 
 DuplicateTable duplicateTable;
 
@@ -51,8 +52,26 @@ std::uint32_t duplicateCount() { return duplicateTable.count; }
 bool duplicateStorageAllocated() { return duplicateTable.storage != nullptr; }
 
 bool containsDuplicatePair(std::uint32_t size, std::uint32_t checksum) {
-  if (!duplicateTable.storage || duplicateTable.count == 0) return false;
-  return findSlot(size, checksum) != 0;
+  return findDuplicatePair(size, checksum).has_value();
+}
+
+std::optional<std::uint32_t> findDuplicatePair(std::uint32_t size, std::uint32_t checksum) {
+  if (!duplicateTable.storage || duplicateTable.count == 0) return std::nullopt;
+  const std::uint32_t cell = findSlot(size, checksum);
+  if (cell == 0) return std::nullopt;
+  return cell - 1;
+}
+
+bool addDuplicatePair(DuplicateEntry pair, std::string_view copyPath) {
+  DuplicateTable& t = duplicateTable;
+  if (!t.storage || t.count >= duplicateCapacity) return false;
+  std::uint32_t& cell = findSlot(pair.size, pair.checksum);
+  if (cell != 0) return false;
+  t.storage[t.count] = pair;
+  t.copies.resize(t.count);
+  t.copies.emplace_back(copyPath);
+  cell = ++t.count;
+  return true;
 }
 
 bool allocateDuplicateStorage() {
@@ -75,12 +94,14 @@ void freeDuplicateStorage() {
   t.storage.reset();
   t.index.reset();
   t.count = 0;
+  t.copies = {};
   t.hasPending = false;
 }
 
 void emptyDuplicateTable() {
   DuplicateTable& t = duplicateTable;
   t.count = 0;
+  t.copies = {};
   if (t.storage) std::fill_n(t.storage.get(), duplicateCapacity, DuplicateEntry{0, 0});
   if (t.index) std::fill_n(t.index.get(), duplicateIndexSlots, 0u);
 }
@@ -92,34 +113,62 @@ void rebuildDuplicateIndex() {
   for (std::uint32_t n = 0; n < t.count; ++n) indexEntry(n);
 }
 
-bool checkDuplicate(std::string_view path) {
+std::optional<std::uint32_t> checkDuplicate(std::string_view path) {
   DuplicateTable& t = duplicateTable;
   t.hasPending = false;
-  if (settings.crc != 1 || !t.storage) return false;
+  if (settings.crc != 1 || !t.storage) return std::nullopt;
   std::uint32_t checksum = 0;
   // Without a checksum the file cannot be compared; calling it a duplicate
   // would let loeschen delete a file that was never stored anywhere.
-  if (!fileChecksum(path, checksum)) return false;
-  if (containsDuplicatePair(lastByteCount, checksum)) {
+  if (!fileChecksum(path, checksum)) return std::nullopt;
+  if (std::optional<std::uint32_t> entry = findDuplicatePair(lastByteCount, checksum)) {
     ++scanCounters.duplicates;
     setControlNumber(control::duplicatesCounter, scanCounters.duplicates);
-    return true;
+    return entry;
   }
   t.pending = DuplicateEntry{lastByteCount, checksum};
   t.hasPending = true;
-  return false;
+  return std::nullopt;
 }
 
-void recordStoredFile() {
+void recordStoredFile(std::string_view copyPath) {
   DuplicateTable& t = duplicateTable;
   if (!t.hasPending) return;
   t.hasPending = false;
   // At capacity the file is still placed, it just is not remembered.
-  if (!t.storage || t.count >= duplicateCapacity) return;
-  std::uint32_t& cell = findSlot(t.pending.size, t.pending.checksum);
-  if (cell != 0) return;
-  t.storage[t.count] = t.pending;
-  cell = ++t.count;
+  addDuplicatePair(t.pending, copyPath);
+}
+
+const std::string& storedCopyPath(std::uint32_t entry) {
+  static const std::string unknown;
+  const DuplicateTable& t = duplicateTable;
+  return entry < t.count && entry < t.copies.size() ? t.copies[entry] : unknown;
+}
+
+StoredCopy checkStoredCopy(std::uint32_t entry, std::string_view sourcePath) {
+  const std::string& copy = storedCopyPath(entry);
+  if (copy.empty()) return StoredCopy::unknown;
+  if (platform::fileInfo(copy).kind != platform::Kind::file) return StoredCopy::missing;
+  // The walk may have come upon the stored copy itself, under any spelling.
+  if (platform::sameFile(copy, sourcePath)) return StoredCopy::sameFile;
+  const DuplicateEntry expected = duplicateTable.storage[entry];
+  std::uint32_t checksum = 0;
+  if (!fileChecksum(copy, checksum) || checksum != expected.checksum ||
+      lastByteCount != expected.size) {
+    return StoredCopy::changed;
+  }
+  return StoredCopy::verified;
+}
+
+std::string_view storedCopyText(StoredCopy check) {
+  switch (check) {
+    case StoredCopy::verified: return "Kopie geprüft";
+    case StoredCopy::unknown: return "Duplikat nicht gelöscht: Ort der Kopie unbekannt";
+    case StoredCopy::missing: return "Duplikat nicht gelöscht: Kopie nicht mehr vorhanden";
+    case StoredCopy::sameFile: return "Duplikat nicht gelöscht: die Datei ist selbst die Kopie";
+    case StoredCopy::changed: return "Duplikat nicht gelöscht: Kopie wurde verändert";
+  }
+  return {};
 }
 
 void clearDuplicateTable() {

@@ -2,17 +2,22 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "app/error_log.h"
 #include "common/paths.h"
 #include "common/shell.h"
 #include "common/state.h"
 #include "dupes/duplicate_table.h"
 #include "platform/platform.h"
+#include "sorter/durable_deletes.h"
+#include "sorter/error_log.h"
+#include "sorter/scan_memory.h"
 #include "sorter/target_tree.h"
 #include "sorter/transfer.h"
 
 namespace {
+
+using platform::Failure;
 
 constexpr std::string_view fallbackFailedMessage =
     "Verzeichnis\n!Fehler\nkonnte nicht angelegt werden";
@@ -24,6 +29,29 @@ std::string folderFailedMessage(std::string_view folder) {
   return message;
 }
 
+// The folder exists as a real folder (made now when missing, if asked to).
+// A link, a file or anything else standing at its name counts as a folder
+// that cannot be made: copies never leave the target through a link. A
+// folder used for the first time in this scan is cleared of what a killed
+// run left there.
+platform::Status ensureFolder(const std::string& path, bool make = true) {
+  if (!fitsPathLimit(path)) return platform::failedWith(Failure::nameTooLong);
+  platform::FileInfo info = platform::fileInfo(path);
+  if (info.kind == platform::Kind::missing) {
+    if (!make) return platform::failedWith(Failure::notFound);
+    platform::Status made = platform::makeFolder(path);
+    if (made) noteFolderMade(path);
+    // Made meanwhile by someone else is as good as made.
+    if (!made && made.failure != Failure::exists) return made;
+    info = platform::fileInfo(path);
+  }
+  if (info.kind == platform::Kind::link) return platform::failedWith(Failure::link);
+  if (info.kind != platform::Kind::folder) return platform::failedWith(Failure::exists);
+  scan_memory::noteFilledFolder(info.id);
+  if (scan_memory::firstUse(path)) platform::removeLeftoverTemporaries(path);
+  return platform::success;
+}
+
 // One file on its way into the target tree. The target folder and the tag
 // are taken when the file's placement begins: a message box may let the user
 // change the settings, and the copies of one file belong in one tree.
@@ -33,12 +61,23 @@ class Placement {
       : source_(sourcePath), target_(settings.zielPfad), tag_(tagInfo) {
     PathParts parts = splitPath(source_);
     ownName_ = parts.name + parts.ext;
+    // Before the checksum: what the pair and every copy must agree with.
+    seen_ = platform::fileInfo(source_);
   }
 
-  // A file seen before is not placed again; under loeschen its source goes.
-  bool isDuplicate() const {
-    if (!checkDuplicate(source_)) return false;
-    if (settings.loeschen) removeSource();
+  // A file seen before is not placed again. Under loeschen its source goes
+  // only when the copy recorded for its pair still stands, is another file
+  // and still holds those bytes: the last copy of a song is never deleted.
+  bool skipIfDuplicate() const {
+    const std::optional<std::uint32_t> entry = checkDuplicate(source_);
+    if (!entry) return false;
+    if (!settings.loeschen) return true;
+    const StoredCopy check = checkStoredCopy(*entry, source_);
+    if (check == StoredCopy::verified) {
+      queueDelete({source_, seen_, {storedCopyPath(*entry)}});
+    } else {
+      logRecord(storedCopyText(check), source_);
+    }
     return true;
   }
 
@@ -47,13 +86,11 @@ class Placement {
 
   std::string underTarget(std::string_view name) const { return joinPath(target_, name); }
 
-  // Makes the folder unless it exists. Without a target folder nothing below
-  // it can be made (it would land at the top of the drive); a path beyond
-  // the platform's limit is refused like a folder that cannot be made.
-  bool makeFolderIfMissing(const std::string& path) const {
-    if (target_.empty() || !fitsPathLimit(path)) return false;
-    if (platform::pathExists(path)) return true;
-    return platform::makeFolder(path);
+  // Without a target folder nothing below it can be made (it would land at
+  // the top of the drive).
+  platform::Status makeFolderIfMissing(const std::string& path, bool make = true) const {
+    if (target_.empty()) return platform::failedWith(Failure::notFound);
+    return ensureFolder(path, make);
   }
 
   // The folder of tagText below root (Kuenstler or Genre), made when missing,
@@ -65,39 +102,61 @@ class Placement {
     folder = joinPath(rootPath, name ? *name : fileNameFromTag(tagText));
     // Renaming in place makes no folders: only the name of the target counts.
     if (settings.umbenennen) return true;
-    if (name && makeFolderIfMissing(folder)) return true;
-    reportError(folderFailedMessage(folder), folder);
+    platform::Status made = name ? makeFolderIfMissing(folder) : platform::failedWith(Failure::other);
+    if (made) return true;
+    reportError(folderFailedMessage(folder), folder, made.failure);
     folder = joinPath(rootPath, target_tree::fallback);
-    if (makeFolderIfMissing(folder)) return true;
+    made = makeFolderIfMissing(folder);
+    if (made) return true;
     showMessage(fallbackFailedMessage, errorCaption);
+    if (made.failure == Failure::noSpace) storeFailed("Verzeichnis konnte nicht angelegt werden", folder, made.failure);
     return false;
   }
 
   void transfer(const std::string& targetPath) {
     if (target_.empty() && !settings.umbenennen) return;
-    if (transferFile(source_, targetPath) == TransferOutcome::copied) stored_ = true;
+    if (!settings.umbenennen) {
+      // Every folder a copy goes to is checked (a link there is refused);
+      // only the start of a scan makes the collecting folders.
+      const PathParts parts = splitPath(targetPath);
+      std::string folder = parts.drive + parts.dir;
+      while (folder.size() > 1 && isPathSeparator(folder.back())) folder.pop_back();
+      if (platform::Status ready = makeFolderIfMissing(folder, false); !ready) {
+        storeFailed("Datei konnte nicht kopiert werden", targetPath, ready.failure);
+        return;
+      }
+    }
+    TransferResult result = transferFile(source_, targetPath);
+    if (result.outcome != TransferOutcome::copied) return;
+    scan_memory::noteCopy(platform::fileInfo(result.storedAt).id);
+    // Every copy must be of the file as it was checksummed; one that was
+    // written to in between breaks the pair and the delete.
+    if (!result.sourceSeen.sameState(seen_)) unchanged_ = false;
+    copies_.push_back(std::move(result.storedAt));
   }
 
   // A file stored by a copy is remembered as seen, and under loeschen (when
-  // allowed) its source goes. A file stored nowhere stays where it was and
-  // is not remembered, so a later look at it never takes it for a duplicate.
+  // allowed) its source goes once its copies are safe. A file stored
+  // nowhere stays where it was and is not remembered, so a later look at it
+  // never takes it for a duplicate.
   void finish(bool mayDelete) const {
-    if (!stored_) return;
-    recordStoredFile();
-    if (mayDelete && settings.loeschen) removeSource();
+    if (copies_.empty()) return;
+    if (!unchanged_) {
+      logRecord("Quelle nicht gelöscht: während des Sortierens verändert", source_);
+      return;
+    }
+    recordStoredFile(copies_.front());
+    if (mayDelete && settings.loeschen) queueDelete({source_, seen_, copies_});
   }
 
  private:
-  void removeSource() const {
-    platform::clearReadOnly(source_);
-    platform::deleteFile(source_);
-  }
-
   std::string source_;
   std::string target_;
   TagInfo tag_;
   std::string ownName_;
-  bool stored_ = false;
+  platform::FileInfo seen_;
+  std::vector<std::string> copies_;
+  bool unchanged_ = true;
 };
 
 }  // namespace
@@ -109,9 +168,7 @@ void createBaseFolders() {
     if (name == target_tree::artistRoot && !settings.kuenstler) continue;
     if (name == target_tree::genreRoot && !settings.genre) continue;
     const std::string folder = joinPath(target, name);
-    bool made = !target.empty() && fitsPathLimit(folder) &&
-                (platform::pathExists(folder) || platform::makeFolder(folder));
-    if (!made) {
+    if (target.empty() || !ensureFolder(folder)) {
       showMessage(folderFailedMessage(folder), errorCaption);
       return;
     }
@@ -120,7 +177,7 @@ void createBaseFolders() {
 
 void placeTaggedFile(std::string_view sourcePath) {
   Placement placement(sourcePath);
-  if (placement.isDuplicate()) return;
+  if (placement.skipIfDuplicate()) return;
   const TagInfo& tag = placement.tag();
 
   if (settings.kuenstler && !tag.artist.empty()) {
@@ -161,7 +218,7 @@ void placeTaggedFile(std::string_view sourcePath) {
 
 void placeUntaggedFile(std::string_view sourcePath) {
   Placement placement(sourcePath);
-  if (placement.isDuplicate()) return;
+  if (placement.skipIfDuplicate()) return;
   if (settings.unbekannt) {
     placement.transfer(joinPath(placement.underTarget(target_tree::untagged), placement.ownName()));
   }

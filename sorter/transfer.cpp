@@ -9,12 +9,18 @@
 #include "common/text.h"
 #include "covers/cover_export.h"
 #include "platform/platform.h"
+#include "sorter/error_log.h"
 #include "sorter/file_names.h"
 
 namespace {
 
+using platform::Failure;
+
 // Numbered names tried after a collision: -00 to -09.
 constexpr int collisionSuffixes = 10;
+
+// The name of a file whose name is gone entirely (a file called ".mp3").
+constexpr std::string_view unnamed = "Unbenannt";
 
 void countFile() {
   ++scanCounters.files;
@@ -26,12 +32,6 @@ void countCollision() {
   setControlNumber(control::duplicatesCounter, scanCounters.duplicates);
 }
 
-// A path beyond the platform's limit is never cut to fit: the operation is
-// refused instead.
-bool copyWithinLimit(std::string_view source, const std::string& target) {
-  return fitsPathLimit(target) && platform::copyFileNoOverwrite(source, target);
-}
-
 std::string numberedName(std::string_view name, int n) {
   std::string out(name);
   out += '-';
@@ -40,57 +40,113 @@ std::string numberedName(std::string_view name, int n) {
   return out;
 }
 
-TransferOutcome renameInPlace(std::string_view sourcePath, const std::string& newPath) {
-  if (!fitsPathLimit(newPath)) return TransferOutcome::nothing;
-  return platform::moveFileNoReplace(sourcePath, newPath) ? TransferOutcome::renamed
-                                                          : TransferOutcome::nothing;
+bool hasLetterOrDigit(std::string_view text) {
+  for (unsigned char c : text) {
+    if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80) return true;
+  }
+  return false;
 }
 
-TransferOutcome copyToTarget(std::string_view sourcePath, const std::string& targetPath) {
-  if (!fitsPathLimit(targetPath)) return TransferOutcome::nothing;
-  if (platform::copyFileNoOverwrite(sourcePath, targetPath)) {
-    countFile();
-    if (settings.cover) exportCover(sourcePath, targetPath);
-    return TransferOutcome::copied;
+TransferResult renameInPlace(std::string_view sourcePath, const std::string& newPath) {
+  if (!fitsPathLimit(newPath)) {
+    storeFailed("Datei konnte nicht umbenannt werden", newPath, Failure::nameTooLong);
+    return {};
   }
-  if (!settings.kollision) return TransferOutcome::nothing;
+  platform::Status moved = platform::moveFileNoReplace(sourcePath, newPath);
+  if (moved) return {TransferOutcome::renamed, newPath, {}};
+  // A taken name leaves the file as it is, as it always did.
+  if (moved.failure != Failure::exists) storeFailed("Datei konnte nicht umbenannt werden", newPath, moved.failure);
+  return {};
+}
+
+// One copy attempt. Nothing but a taken name lets the caller try another.
+platform::Status copyOnce(std::string_view sourcePath, const std::string& targetPath, TransferResult& result) {
+  if (!fitsPathLimit(targetPath)) return platform::failedWith(Failure::nameTooLong);
+  platform::Status copied = platform::copyFileNoOverwrite(sourcePath, targetPath, &result.sourceSeen);
+  if (!copied) return copied;
+  result = {TransferOutcome::copied, targetPath, result.sourceSeen};
+  countFile();
+  // The picture is taken from the copy (numbered or not) and named after it,
+  // so it stands beside the file it belongs to.
+  if (settings.cover) exportCover(sourcePath, targetPath);
+  return copied;
+}
+
+TransferResult copyToTarget(std::string_view sourcePath, const std::string& targetPath) {
+  TransferResult result;
+  platform::Status copied = copyOnce(sourcePath, targetPath, result);
+  if (copied) return result;
+  if (copied.failure != Failure::exists) {
+    storeFailed("Datei konnte nicht kopiert werden", targetPath, copied.failure);
+    return {};
+  }
+  // Sorting a sorted tree again: the file already stands where it belongs.
+  if (platform::sameFile(sourcePath, targetPath)) return {};
+  if (!settings.kollision) return {};
 
   countCollision();
   PathParts target = splitPath(targetPath);
   for (int n = 0; n < collisionSuffixes; ++n) {
-    std::string candidate =
-        mergePath(target.drive, target.dir, numberedName(target.name, n), target.ext);
-    if (platform::pathExists(candidate)) continue;
-    if (!copyWithinLimit(sourcePath, candidate)) continue;
-    countFile();
-    // The picture is taken from the numbered copy and named after it, so it
-    // stands beside the file it belongs to.
-    if (settings.cover) exportCover(sourcePath, candidate);
-    return TransferOutcome::copied;
+    std::string candidate = mergePath(target.drive, target.dir, numberedName(target.name, n), target.ext);
+    if (platform::pathExists(candidate)) {
+      if (platform::sameFile(sourcePath, candidate)) return {};
+      continue;
+    }
+    copied = copyOnce(sourcePath, candidate, result);
+    if (copied) return result;
+    if (copied.failure == Failure::exists) continue;
+    storeFailed("Datei konnte nicht kopiert werden", candidate, copied.failure);
+    return {};
   }
-  return TransferOutcome::nothing;
+  storeFailed("Datei konnte nicht kopiert werden, alle Nummern vergeben", targetPath, Failure::exists);
+  return {};
 }
 
 }  // namespace
 
-TransferOutcome transferFile(std::string_view sourcePath, std::string_view targetPath) {
+void storeFailed(std::string_view what, std::string_view path, Failure why) {
+  ++scanProblems.failedCopies;
+  std::string message(what);
+  message += ": ";
+  message += platform::failureText(why);
+  reportError(message, path);
+  if (why != Failure::noSpace || scanProblems.targetFull) return;
+  // Every further file would fail the same way: stop after this one, and
+  // say so once.
+  scanProblems.targetFull = true;
+  scanRunning = 0;
+  std::string full = "Ziel voll: kein Platz mehr für\n";
+  full += path;
+  full += "\nDer Lauf wurde beendet; nicht kopierte Dateien bleiben an ihrem Platz.";
+  showMessage(full, errorCaption);
+}
+
+std::string cleanedName(std::string_view name) {
+  std::string cleaned = cleanFileName(name);
+  if (!hasLetterOrDigit(cleaned)) return std::string(name);
+  return cleaned;
+}
+
+TransferResult transferFile(std::string_view sourcePath, std::string_view targetPath) {
   const bool nameOnly = settings.nursaeubern != 0;
   std::string target(nameOnly ? sourcePath : targetPath);
 
   PathParts source = splitPath(sourcePath);
   PathParts parts = splitPath(target);
   // The rename mode takes the name as placement chose it, before cleaning.
-  const std::string chosenName = parts.name;
-  if (settings.saeubern || nameOnly) {
-    target = mergePath(parts.drive, parts.dir, cleanFileName(parts.name), parts.ext);
-  }
+  std::string chosenName = parts.name;
+  if (settings.saeubern || nameOnly) parts.name = cleanedName(parts.name);
+  // Never a file that is all extension or all number.
+  if (parts.name.empty()) parts.name = unnamed;
+  if (chosenName.empty()) chosenName = unnamed;
+  target = mergePath(parts.drive, parts.dir, parts.name, parts.ext);
 
   if (nameOnly) {
-    if (equalsNoCaseAscii(target, sourcePath)) return TransferOutcome::nothing;
-    TransferOutcome outcome = renameInPlace(sourcePath, target);
+    if (equalsNoCaseAscii(target, sourcePath)) return {};
+    TransferResult result = renameInPlace(sourcePath, target);
     // Only a rename that happened counts.
-    if (outcome == TransferOutcome::renamed) countFile();
-    return outcome;
+    if (result.outcome == TransferOutcome::renamed) countFile();
+    return result;
   }
   if (settings.umbenennen) {
     return renameInPlace(sourcePath, mergePath(source.drive, source.dir, chosenName, source.ext));

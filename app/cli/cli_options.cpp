@@ -84,5 +84,6 @@ std::string cliHelpText() {
          "  --version         Version ausgeben\n"
          "\n"
          "Ende: 0 nach einem Lauf, 1 wenn der Quellordner fehlt, 2 bei falschem Aufruf,\n"
-         "130 nach Abbruch mit Strg+C.\n";
+         "3 wenn Dateien nicht kopiert werden konnten oder ein anderer Lauf den\n"
+         "Konfigurationsordner benutzt, 130 nach Abbruch mit Strg+C (oder SIGTERM, SIGHUP).\n";
 }

@@ -18,11 +18,14 @@ void onInterrupt(int) { interruptRequested = 1; }
 void installInterruptHandler() {
 #ifdef _WIN32
   std::signal(SIGINT, onInterrupt);
+  std::signal(SIGBREAK, onInterrupt);
 #else
+  // A service manager's stop and a closed terminal end a scan like Ctrl+C:
+  // the file in hand is finished, pending deletes and the table are saved.
   struct sigaction action {};
   action.sa_handler = onInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 #endif
 }
 

@@ -32,5 +32,6 @@ class CliShell : public Shell {
   std::map<int, std::string> texts_;
 };
 
-// Installs the SIGINT handler that CliShell::pumpMessages reads.
+// Installs the handler of SIGINT (and SIGTERM, SIGHUP) that
+// CliShell::pumpMessages reads.
 void installInterruptHandler();

@@ -9,6 +9,7 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_shell.h"
 #include "app/program_paths.h"
+#include "app/run_lock.h"
 #include "app/settings_file.h"
 #include "app/sort_page.h"
 #include "common/controls.h"
@@ -21,6 +22,7 @@ namespace {
 constexpr int exitScanned = 0;
 constexpr int exitNoSource = 1;
 constexpr int exitUsage = 2;
+constexpr int exitNotStored = 3;
 constexpr int exitInterrupted = 130;
 
 bool stderrIsTerminal() {
@@ -73,6 +75,8 @@ int main(int argc, char** argv) {
     cli.messageBox("zu wenig Speicher!", "FEHLER!");
     return exitNoSource;
   }
+  // Held to the end, saves included.
+  if (!acquireRunLock()) return exitNotStored;
   loadSettings();
   bool tableWasLoaded = settings.crcSave != 0;
   applyOptions(options);
@@ -101,6 +105,10 @@ int main(int argc, char** argv) {
     saveDuplicateTable();
   }
   std::printf("Dateien: %u\nDoppelt: %u\n", scanCounters.files, scanCounters.duplicates);
+  if (scanProblems.failedCopies > 0) {
+    std::fprintf(stderr, "Nicht kopiert: %u (siehe %s)\n", scanProblems.failedCopies, logPath.c_str());
+  }
   setShell(nullptr);
-  return cli.interrupted() ? exitInterrupted : exitScanned;
+  if (cli.interrupted()) return exitInterrupted;
+  return scanProblems.failedCopies > 0 || scanProblems.targetFull ? exitNotStored : exitScanned;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -131,11 +132,16 @@ TEST_F(SettingsFileTest, CrcSaveWithMissingOrShortTableFile) {
     if (present) writeFile(duplicateTablePath(), std::string(tableFileSize - 1, '\0'));
     writeFile(iniPath, "[general]\ncrc=1\ncrc-save=1\n");
     loadSettings();
-    EXPECT_EQ(recorder.messages, tableFileError);
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    // A short file is damaged: it is kept aside, and the message says where.
+    EXPECT_EQ(recorder.messages[0].first,
+              present ? tableFileError[0].first + "\nDie unlesbare Datei bleibt erhalten als\n" +
+                            duplicateTablePath() + ".defekt"
+                      : tableFileError[0].first);
     EXPECT_EQ(settings.crc, 0);
     EXPECT_EQ(duplicateCount(), 0u);
     saveSettings();
-    EXPECT_EQ(recorder.messages, tableFileError);
+    EXPECT_EQ(recorder.messages.size(), 1u);
     EXPECT_EQ(savedInt("crc"), 0);
     EXPECT_EQ(savedInt("crc-save"), 1);
     const std::string saved = readFile(duplicateTablePath());
@@ -158,7 +164,7 @@ TEST_F(SettingsFileTest, CrcSaveOffLeavesTheTableFileAlone) {
 TEST_F(SettingsFileTest, FailedSaveLeavesTheOldIniByteForByte) {
   using platform::faults::Op;
   const std::string old = "; mine\n[general]\ncrc=1\nquell-pfad=/alt\n";
-  for (Op op : {Op::read, Op::create, Op::write, Op::replace}) {
+  for (Op op : {Op::create, Op::write, Op::sync, Op::replace}) {
     writeFile(iniPath, old);
     loadSettings();
     settings.crc = 0;
@@ -170,6 +176,26 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldIniByteForByte) {
     EXPECT_EQ(readFile(iniPath), old) << static_cast<int>(op);
     EXPECT_EQ(listTree(root()), (std::vector<std::string>{"config/", "liedkorb.INI"}));
     EXPECT_TRUE(recorder.messages.empty());
+  }
+}
+
+// A file that cannot be read or understood (here: UTF-16, which holds NUL
+// bytes) is kept under another name, never edited line by line.
+TEST_F(SettingsFileTest, AnUnreadableIniIsKeptBeforeANewOneIsSaved) {
+  const std::string utf16("\xFF\xFE[\0g\0]\0", 8);
+  for (const std::string& old : {utf16, std::string("; mine\n[general]\ncrc=1\n")}) {
+    std::filesystem::remove(testing_support::fsPath(iniPath + ".defekt"));
+    writeFile(iniPath, old);
+    loadSettings();
+    recorder.messages.clear();
+    platform::faults::reset();
+    if (old != utf16) platform::faults::failNth(platform::faults::Op::read, 1);
+    saveSettings();
+    EXPECT_EQ(readFile(iniPath + ".defekt"), old);
+    EXPECT_EQ(savedInt("crc"), old == utf16 ? 0 : 1);
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].first,
+              "Die Einstellungsdatei war unlesbar und bleibt erhalten als\n" + iniPath + ".defekt");
   }
 }
 

@@ -124,9 +124,10 @@ TEST_F(ExportCoverTest, ASecondExportReplacesTheFirstPicture) {
 }
 
 TEST_F(ExportCoverTest, APictureThatCannotBeWrittenLeavesNothingBehind) {
-  for (platform::faults::Op op : {platform::faults::Op::create, platform::faults::Op::write}) {
+  using platform::faults::Op;
+  for (Op op : {Op::create, Op::write, Op::replace}) {
     platform::faults::reset();
-    platform::faults::failPath(op, output("Song.JPG"));
+    platform::faults::failNth(op, 1);
     EXPECT_EQ(exportFile(withJpeg(id3::jpegPicture(300000))), lookupRan) << static_cast<int>(op);
   }
 }

@@ -29,7 +29,7 @@ class DupesTest : public testing_support::TempFolderTest {
   // The check as placement makes it: a new file is stored and then recorded.
   static bool checkAndStore(std::string_view p) {
     if (checkDuplicate(p)) return true;
-    recordStoredFile();
+    recordStoredFile(p);
     return false;
   }
 

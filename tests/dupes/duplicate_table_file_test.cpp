@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "common/limits.h"
 #include "common/shell.h"
+#include "dupes/checksum.h"
 #include "platform/faults.h"
 #include "tests/dupes/dupes_fixture.h"
 
@@ -39,9 +41,13 @@ class DuplicateTableFileTest : public DupesTest {
     const std::pair<std::string, std::string> fileError{"Dateifehler bei CRC-Tabelle", errorCaption};
     EXPECT_EQ(recorder.messages, std::vector{fileError});
   }
+  // The config folder holds these names and nothing of ours half-written.
+  void expectConfigFiles(const std::vector<std::string>& names) {
+    EXPECT_EQ(testing_support::listTree(path("config")), names);
+  }
 };
 
-TEST_F(DuplicateTableFileTest, LoadChecksLengthAndCount) {
+TEST_F(DuplicateTableFileTest, LoadChecksLengthAndCountAndKeepsADamagedFile) {
   const std::vector<DuplicateEntry> threeEntries{{0x01020304, 0xA1B2C3D4}, {7, 8}, {0, 0}};
   std::vector<DuplicateEntry> full(duplicateCapacity);
   for (std::uint32_t n = 0; n < duplicateCapacity; ++n) full[n] = {n, ~n};
@@ -53,50 +59,81 @@ TEST_F(DuplicateTableFileTest, LoadChecksLengthAndCount) {
   };
   for (const auto& [length, count, loads] : cases) {
     SCOPED_TRACE(testing::Message() << "length " << length << " count " << count);
+    std::filesystem::remove(testing_support::fsPath(duplicateTablePath() + ".defekt"));
     emptyDuplicateTable();
     recorder.messages.clear();
     settings.crc = 1;
     scanCounters.files = 42;
     const std::vector<DuplicateEntry>& entries = count > 3 ? full : threeEntries;
-    writeFile(duplicateTablePath(), tableImage(count, entries, length));
+    const std::string image = tableImage(count, entries, length);
+    writeFile(duplicateTablePath(), image);
     loadDuplicateTable();
-    if (!loads) expectOneFileError();
-    EXPECT_EQ(recorder.messages.empty(), loads);
+    EXPECT_EQ(recorder.messages.size(), loads ? 0u : 1u);
     EXPECT_EQ(settings.crc, loads ? 1 : 0);
     EXPECT_EQ(scanCounters.files, loads ? count : 42u);
     EXPECT_EQ(duplicateCount(), loads ? count : 0u);
     EXPECT_EQ(tableIsEmpty(), !loads);
     EXPECT_EQ(containsDuplicatePair(entries.front().size, entries.front().checksum), loads);
     EXPECT_EQ(containsDuplicatePair(entries.back().size, entries.back().checksum), loads);
+    if (loads) continue;
+    // The damaged file is kept, byte for byte, where no save can reach it.
+    EXPECT_EQ(recorder.messages[0].first,
+              "Dateifehler bei CRC-Tabelle\nDie unlesbare Datei bleibt erhalten als\n" +
+                  duplicateTablePath() + ".defekt");
+    EXPECT_EQ(readFile(duplicateTablePath() + ".defekt"), image);
+    EXPECT_FALSE(fileExists(duplicateTablePath()));
   }
-  // A missing file fails in the same way.
-  std::filesystem::remove(testing_support::fsPath(duplicateTablePath()));
+  // A missing file fails in the same way, with nothing to keep.
   recorder.messages.clear();
   settings.crc = 1;
   loadDuplicateTable();
   expectOneFileError();
   EXPECT_EQ(settings.crc, 0);
+  // An earlier kept file is never overwritten.
+  writeFile(duplicateTablePath(), "short");
+  loadDuplicateTable();
+  EXPECT_EQ(readFile(duplicateTablePath() + ".defekt-2"), "short");
 }
 
-TEST_F(DuplicateTableFileTest, SaveWritesTheLittleEndianImageAndLoadsItBack) {
+TEST_F(DuplicateTableFileTest, SaveWritesTheImageAndWhereTheCopiesLie) {
   checkAndStore(file("a.mp3", "123456789"));
   checkAndStore(file("b.mp3", ""));
-  writeFile(path("config/CRC.BIN.tmp"), "left over by a crash");
+  writeFile(path("config/.liedkorb-999999999-0123abcd.tmp"), "left over by a crash");
   saveDuplicateTable();
   EXPECT_EQ(readFile(path("config/CRC.BIN")), tableImage(2, {{9, 0xCBF43926}, {0, 0}}));
-  EXPECT_FALSE(fileExists(path("config/CRC.BIN.tmp")));
+  EXPECT_EQ(readFile(storedCopiesPath()),
+            "# Liedkorb: wo die Kopie jedes Paares aus CRC.BIN liegt\n9\tcbf43926\t" + path("a.mp3") +
+                "\n0\t0\t" + path("b.mp3") + "\n");
   clearDuplicateTable();
   loadDuplicateTable();
   EXPECT_TRUE(recorder.messages.empty());
   EXPECT_EQ(scanCounters.files, 2u);
-  EXPECT_TRUE(checkDuplicate(file("c.mp3", "123456789")));
+  EXPECT_EQ(checkDuplicate(file("c.mp3", "123456789")), 0u);
+  EXPECT_EQ(storedCopyPath(0), path("a.mp3"));
   EXPECT_FALSE(checkDuplicate(file("d.mp3", "third")));
 }
 
+// Two runs that loaded the same file: the one that saves last keeps the
+// pairs the other appended, but not those it emptied itself.
+TEST_F(DuplicateTableFileTest, SaveKeepsThePairsAnotherRunSavedMeanwhile) {
+  writeFile(duplicateTablePath(), tableImage(1, {{1, 1}}));
+  loadDuplicateTable();
+  checkAndStore(file("mine.mp3", "mine"));
+  // Meanwhile another run saved its own pair after the first.
+  writeFile(duplicateTablePath(), tableImage(2, {{1, 1}, {2, 2}}));
+  saveDuplicateTable();
+  clearDuplicateTable();
+  loadDuplicateTable();
+  EXPECT_EQ(duplicateCount(), 3u);
+  EXPECT_TRUE(containsDuplicatePair(2, 2));
+  EXPECT_TRUE(containsDuplicatePair(4, crc32Update(0, "mine", 4)));
+}
+
 TEST_F(DuplicateTableFileTest, FailedSaveKeepsThePreviousFile) {
-  // 1,600,004 bytes go out in 49 writes; the first, a middle and the last fail.
-  const std::pair<Op, int> faults[] = {{Op::write, 1},  {Op::write, 25},  {Op::write, 49},
-                                       {Op::create, 1}, {Op::replace, 1}};
+  // The copies file goes first, then the table: each step of either fails.
+  const std::pair<Op, int> faults[] = {{Op::create, 1}, {Op::write, 1}, {Op::sync, 1},
+                                       {Op::replace, 1}, {Op::create, 2}, {Op::write, 2},
+                                       {Op::sync, 3},    {Op::replace, 2}};
   const std::string previous = tableImage(1, {{5, 6}});
   checkAndStore(file("a.mp3", "content"));
   for (const auto& [op, n] : faults) {
@@ -106,9 +143,11 @@ TEST_F(DuplicateTableFileTest, FailedSaveKeepsThePreviousFile) {
     platform::faults::reset();
     platform::faults::failNth(op, n);
     saveDuplicateTable();
-    expectOneFileError();
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_TRUE(recorder.messages[0].first.starts_with("Dateifehler bei CRC-Tabelle"));
     EXPECT_EQ(readFile(duplicateTablePath()), previous);
-    EXPECT_FALSE(fileExists(duplicateTablePath() + ".tmp"));
+    std::filesystem::remove(testing_support::fsPath(storedCopiesPath()));
+    expectConfigFiles({"CRC.BIN"});
   }
 }
 

@@ -38,15 +38,15 @@ TEST_F(DuplicateTableTest, PairsOfFiles) {
 }
 
 TEST_F(DuplicateTableTest, OnlyAStoredFileIsRecordedAndOnlyOnce) {
-  recordStoredFile();
+  recordStoredFile("nothing pending");
   const std::string a = file("a.mp3", "content");
   EXPECT_FALSE(checkDuplicate(a));
   // Placement failed to store it: checking it again must not find itself.
   EXPECT_FALSE(checkDuplicate(a));
   EXPECT_FALSE(checkDuplicate(file("copy.mp3", "content")));
   EXPECT_EQ(duplicateCount(), 0u);
-  recordStoredFile();  // the artist copy
-  recordStoredFile();  // the genre copy
+  recordStoredFile("artist copy");
+  recordStoredFile("genre copy");
   EXPECT_EQ(duplicateCount(), 1u);
 }
 

@@ -173,19 +173,16 @@ TEST_F(PlatformTest, FileCallsCountShortReadsAsFailures) {
 
 TEST_F(PlatformTest, CreateWriteAndAppend) {
   platform::File file;
-  ASSERT_TRUE(file.create(path("out")));
+  ASSERT_TRUE(file.createNew(path("out")));
   EXPECT_TRUE(file.write("abc", 3));
   file.close();
-  EXPECT_FALSE(file.createNew(path("out")));
+  EXPECT_EQ(file.createNew(path("out")).failure, platform::Failure::exists);
   ASSERT_TRUE(file.openAppend(path("out")));
   EXPECT_TRUE(file.write("def", 3));
+  platform::faults::failNth(Op::write, 1, platform::Failure::noSpace);
+  EXPECT_EQ(file.write("123456", 6).failure, platform::Failure::noSpace);
   file.close();
-  EXPECT_EQ(readFile(path("out")), "abcdef");
-  ASSERT_TRUE(file.create(path("out")));  // truncates
-  platform::faults::failNth(Op::write, 1);
-  EXPECT_FALSE(file.write("123456", 6));
-  file.close();
-  EXPECT_EQ(readFile(path("out")), "123");
+  EXPECT_EQ(readFile(path("out")), "abcdef123");
 }
 
 TEST_F(PlatformTest, ConfigFolderIsMadeWhenAskedFor) {

@@ -23,7 +23,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/error_log.h"
+#include "sorter/error_log.h"
 #include "app/qt/desktop_program.h"
 #include "app/qt/dialog_units.h"
 #include "app/qt/page_templates.h"

@@ -11,6 +11,7 @@
 #include "common/controls.h"
 #include "common/state.h"
 #include "platform/faults.h"
+#include "sorter/durable_deletes.h"
 #include "platform/platform.h"
 #include "tests/sorter/engine_fixture.h"
 
@@ -30,6 +31,7 @@ class PlacementTest : public engine_test::EngineTest {
     tagInfo = TagInfo{artist, album, title, "", genre};
     createBaseFolders();
     placeTaggedFile(path("in/a.mp3"));
+    deletePending();
   }
   const std::string song = engine_test::untaggedMp3(21);
 };
@@ -87,8 +89,9 @@ TEST_F(PlacementTest, ArtistFolderThatCannotBeMadeFallsBackWithItsAlbum) {
   const std::string message = "Verzeichnis\n" + folder + "\nkonnte nicht angelegt werden";
   EXPECT_EQ(recorder.texts[control::statusLine], message);
   const std::string eol(platform::textLineEnd);  // the log is a text file
-  EXPECT_EQ(read("config/liedkorb.LOG"), "Fehler:Verzeichnis" + eol + folder + eol +
-                                             "konnte nicht angelegt werden Pfad:" + folder + eol);
+  EXPECT_EQ(read("config/liedkorb.LOG"),
+            "Fehler:Verzeichnis" + eol + folder + eol +
+                "konnte nicht angelegt werden: Ein-/Ausgabefehler Pfad:" + folder + eol);
   EXPECT_EQ(read("out/Kuenstler/!Fehler/Nord/Regen.MP3"), song);
   EXPECT_TRUE(recorder.messages.empty());
 }

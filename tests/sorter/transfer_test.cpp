@@ -21,7 +21,7 @@ class TransferTest : public engine_test::EngineTest {
     put("in/a.mp3", song);
   }
   Outcome transfer(const std::string& target) {
-    return transferFile(path("in/a.mp3"), path(target));
+    return transferFile(path("in/a.mp3"), path(target)).outcome;
   }
   const std::string song = engine_test::untaggedMp3(11);
 };
@@ -46,7 +46,7 @@ TEST_F(TransferTest, CopiesAndCollisions) {
       {1, 5, "X/Song.MP3", "Song-04", 1},
       {1, 10, "X/Song.MP3", "Song-09", 1},
       {1, 11, "X/Song.MP3", "", 1},
-      {1, 0, "Missing/Song.MP3", "", 1},
+      {1, 0, "Missing/Song.MP3", "", 0},  // a failure, not a collision
       {1, 0, "X/" + std::string(maxPathLength, 'l') + ".MP3", "", 0},  // refused, not cut
   };
   for (const auto& row : rows) {

@@ -1,4 +1,4 @@
-#include "app/error_log.h"
+#include "sorter/error_log.h"
 
 #include <gtest/gtest.h>
 
