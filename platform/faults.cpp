@@ -56,6 +56,10 @@ int totalCalls() { return allCalls; }
 
 void onCall(Op op, std::function<void(std::string_view)> hook) { state(op).hook = std::move(hook); }
 
+void copyMidway(std::string_view source) {
+  if (const auto& hook = state(Op::copy).hook) hook(source);
+}
+
 void setRecording(bool on) { recording = on; }
 
 const std::vector<Call>& recordedCalls() { return calls; }
@@ -77,7 +81,7 @@ Failure shouldFail(Op op, std::string_view path, std::string_view source) {
   // A dead stop: no destructor, no buffered output, no atexit handler.
   if (crashAt != 0 && allCalls == crashAt) std::_Exit(crashExitCode);
   if (recording) calls.push_back({op, std::string(path), std::string(source)});
-  if (s.hook) s.hook(path);
+  if (s.hook && op != Op::copy) s.hook(path);
   for (const Rule& rule : s.rules) {
     if (rule.from == s.calls || (rule.onward && s.calls > rule.from)) return rule.why;
   }

@@ -49,9 +49,12 @@ void crashAtCall(int n);
 // Platform calls of every operation since the last reset.
 int totalCalls();
 
-// Runs hook at each call of op (before the call does its work), with the
-// call's path: a test can change a file while it is being copied.
+// Runs hook at each call of op, before the call does its work, with the
+// call's path; for copy, once half of the bytes are copied, with the
+// source's path: a test can change a file while it is being copied.
 void onCall(Op op, std::function<void(std::string_view path)> hook);
+// Used by the copy of the backends, halfway.
+void copyMidway(std::string_view source);
 
 // Every call since the last reset, in order, while recording is on.
 struct Call {

@@ -64,30 +64,30 @@ void deleteWhenDue() {
 void deletePending() {
   std::vector<PendingDelete> items;
   items.swap(batch);
-  std::set<std::string> folders;
-  folders.swap(madeFolders);
-  // Folders made for this batch's copies: each needs its own entry synced,
-  // which lives in its parent.
-  std::set<std::string> syncedFolders;
-  std::set<std::string> failedFolders;
-  auto syncFolderOnce = [&](const std::string& folder) {
-    if (syncedFolders.count(folder) || failedFolders.count(folder)) return failedFolders.count(folder) == 0;
-    if (platform::syncFolder(folder)) {
-      syncedFolders.insert(folder);
-      return true;
+  std::set<std::string> synced;
+  // A copy is safe once its data, its folder's entry for it and the entry of
+  // every folder made for it (which lives in that folder's parent) are. A
+  // made folder stays noted until some copy in it needed it synced.
+  auto syncFolderChain = [&](std::string folder) {
+    for (;;) {
+      if (!synced.count(folder)) {
+        if (!platform::syncFolder(folder)) return false;
+        synced.insert(folder);
+      }
+      auto made = madeFolders.find(folder);
+      if (made == madeFolders.end()) return true;
+      folder = folderOf(folder);
+      if (!synced.count(folder)) {
+        if (!platform::syncFolder(folder)) return false;
+        synced.insert(folder);
+      }
+      madeFolders.erase(made);
     }
-    failedFolders.insert(folder);
-    return false;
   };
-  bool madeFoldersSynced = true;
-  for (const std::string& folder : folders) {
-    if (!syncFolderOnce(folderOf(folder))) madeFoldersSynced = false;
-  }
   for (const PendingDelete& item : items) {
-    bool durable = madeFoldersSynced;
+    bool durable = true;
     for (const std::string& copy : item.copies) {
-      platform::Status synced = platform::syncFile(copy);
-      if (!synced || !syncFolderOnce(folderOf(copy))) durable = false;
+      if (!platform::syncFile(copy) || !syncFolderChain(folderOf(copy))) durable = false;
     }
     if (!durable) {
       keepSource(item, "Kopie nicht sicher gespeichert");

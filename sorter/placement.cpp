@@ -109,7 +109,11 @@ class Placement {
     made = makeFolderIfMissing(folder);
     if (made) return true;
     showMessage(fallbackFailedMessage, errorCaption);
-    if (made.failure == Failure::noSpace) storeFailed("Verzeichnis konnte nicht angelegt werden", folder, made.failure);
+    if (made.failure == Failure::noSpace) {
+      storeFailed("Verzeichnis konnte nicht angelegt werden", folder, made.failure);
+    } else {
+      ++scanProblems.failedCopies;  // the file is stored nowhere
+    }
     return false;
   }
 

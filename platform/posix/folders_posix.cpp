@@ -265,9 +265,11 @@ Status copyFileNoOverwrite(std::string_view source, std::string_view target, Fil
   if (out.fd < 0) return failedWith(Failure::exists);
 
   // From here on a failure must not leave the temporary file behind.
-  Status copied = copyBytes(in.fd, out.fd,
-                            injectedFailure != Failure::none ? before.st_size / 2 : before.st_size);
+  const off_t half = before.st_size / 2;
+  Status copied = copyBytes(in.fd, out.fd, half);
+  if (copied) faults::copyMidway(source);
   if (copied && injectedFailure != Failure::none) copied = failedWith(injectedFailure);
+  if (copied) copied = copyBytes(in.fd, out.fd, before.st_size - half);
   if (copied) {
     // Permission bits and times are kept where the file system can hold
     // them; one that refuses them still has a whole copy. Set-id and sticky

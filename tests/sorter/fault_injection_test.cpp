@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -11,7 +12,13 @@
 #include "common/state.h"
 #include "dupes/duplicate_table.h"
 #include "platform/faults.h"
+#include "platform/platform.h"
 #include "tests/sorter/engine_fixture.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -62,8 +69,8 @@ class FaultInjectionTest : public engine_test::EngineTest {
     EngineTest::TearDown();
   }
 
-  // Sorts a fresh copy of the library; with a fault armed its nth call fails.
-  void run(Op op, int n) {
+  // A fresh copy of the library, an empty target and table.
+  void prepare() {
     std::error_code ec;
     fs::remove_all(testing_support::fsPath(path("in")), ec);
     fs::remove_all(testing_support::fsPath(path("out")), ec);
@@ -72,19 +79,29 @@ class FaultInjectionTest : public engine_test::EngineTest {
     clearDuplicateTable();
     recorder.messages.clear();
     platform::faults::reset();
+  }
+
+  // Sorts a fresh copy of the library; with a fault armed its nth call fails.
+  void run(Op op, int n) {
+    prepare();
     if (n > 0) platform::faults::failNth(op, n);
     startStop();
   }
 
   // Every original is whole at its source or somewhere in either tree, and
-  // no file anywhere is a part of one.
-  void checkNothingLost(const std::string& what) {
+  // no file anywhere is a part of one: only a temporary file may be partial,
+  // and only where a run was stopped dead.
+  void checkNothingLost(const std::string& what, bool temporariesAllowed = false) {
     std::set<std::string> found;
     std::error_code ec;
     for (const char* top : {"in", "out"}) {
       for (auto it = fs::recursive_directory_iterator(testing_support::fsPath(path(top)), ec);
            !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (it->is_directory()) continue;
+        if (platform::isTemporaryName(testing_support::utf8Path(it->path().filename()))) {
+          EXPECT_TRUE(temporariesAllowed) << what << ": temporary file left " << it->path();
+          continue;
+        }
         std::string file = testing_support::utf8Path(it->path());
         std::string bytes = testing_support::readFile(file);
         EXPECT_TRUE(originals.count(bytes)) << what << ": stray or partial file " << file;
@@ -132,6 +149,54 @@ TEST_F(FaultInjectionTest, DeleteFails) {
 TEST_F(FaultInjectionTest, ReadFails) {
   sweep(Op::read, "read");
 }
+TEST_F(FaultInjectionTest, DiskFullFromAnyCopyOn) {
+  run(Op::copy, 0);
+  const int copies = platform::faults::callCount(Op::copy);
+  for (int n = 1; n <= copies; n += 5) {
+    prepare();
+    platform::faults::failFrom(Op::copy, n, platform::Failure::noSpace);
+    startStop();
+    checkNothingLost("full from copy #" + std::to_string(n));
+    EXPECT_TRUE(scanProblems.targetFull);
+    ++runs;
+  }
+}
+
+TEST_F(FaultInjectionTest, SyncFails) {
+  sweep(Op::sync, "sync");
+}
+
+#ifndef _WIN32
+// A kill or a power cut at any platform call, then a fresh run: whatever the
+// first run got done, nothing is lost, nothing partial has a final name, and
+// the second run leaves no temporary file.
+TEST_F(FaultInjectionTest, StoppedDeadAtAnyCallThenRunAgain) {
+  run(Op::copy, 0);
+  const int calls = platform::faults::totalCalls();
+  ASSERT_GT(calls, 100);
+  for (int n = 1; n <= calls; n += calls / 97 + 1) {
+    prepare();
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      platform::faults::crashAtCall(n);
+      startStop();
+      std::_Exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), platform::faults::crashExitCode) << "call " << n;
+    const std::string what = "stopped at call " + std::to_string(n);
+    checkNothingLost(what, true);
+    startStop();
+    checkNothingLost(what + ", run again");
+    ++runs;
+    if (HasFailure()) return;
+  }
+}
+#endif
+
 TEST_F(FaultInjectionTest, MoveFails) {
   sweep(Op::move, "move");
   settings.umbenennen = 1;  // a copying scan moves nothing
