@@ -20,6 +20,12 @@ class UniqueHandle {
     if (handle_) Closer{}(handle_);
     handle_ = nullptr;
   }
+  // Hands the handle over to an owner of another kind (File, FolderLock).
+  HANDLE release() {
+    HANDLE h = handle_;
+    handle_ = nullptr;
+    return h;
+  }
   // Closes now and reports whether closing worked (it can fail to flush).
   bool close() {
     bool ok = handle_ == nullptr || Closer{}(handle_);

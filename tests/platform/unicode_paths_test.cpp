@@ -62,7 +62,7 @@ TEST_F(UnicodePathsTest, NamesSurviveFindCopyMoveAndDelete) {
 TEST_F(UnicodePathsTest, InvalidUtf8IsRefused) {
   std::string bad = path("caf\xE9.mp3");  // Latin-1, not UTF-8
   platform::File file;
-  EXPECT_FALSE(file.create(bad));
+  EXPECT_FALSE(file.createNew(bad));
   EXPECT_FALSE(platform::makeFolder(bad));
   EXPECT_FALSE(platform::pathExists(bad));
   EXPECT_EQ(find(root(), "*.*"), (Names{"./", "../", "config/"}));  // nothing was made
