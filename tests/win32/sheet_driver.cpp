@@ -125,29 +125,27 @@ HWND waitForSheet(DWORD pid, const wchar_t* caption, int timeoutMs) {
   return search.found;
 }
 
-HWND findPage(HWND sheet, int controlId) {
+HWND waitForPage(HWND sheet, int controlId, int timeoutMs) {
   PageSearch search{sheet, controlId, nullptr};
-  ::EnumChildWindows(sheet, pageCandidate, reinterpret_cast<LPARAM>(&search));
+  waitUntil(
+      [&] {
+        ::EnumChildWindows(sheet, pageCandidate, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      timeoutMs);
   return search.found;
 }
 
-HWND waitForPage(HWND sheet, int controlId, int timeoutMs) {
-  HWND page = nullptr;
-  waitUntil([&] { return (page = findPage(sheet, controlId)) != nullptr; }, timeoutMs);
-  return page;
-}
-
-std::wstring windowText(HWND window) {
-  if (!window) return L"<no window>";
-  auto length = static_cast<std::size_t>(send(window, WM_GETTEXTLENGTH, 0, 0));
+std::wstring controlText(HWND page, int controlId) {
+  HWND control = ::GetDlgItem(page, controlId);
+  if (!control) return L"<no control>";
+  auto length = static_cast<std::size_t>(send(control, WM_GETTEXTLENGTH, 0, 0));
   std::wstring text(length + 1, L'\0');
   auto got = static_cast<std::size_t>(
-      send(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data())));
+      send(control, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data())));
   text.resize(got < length ? got : length);
   return text;
 }
-
-std::wstring controlText(HWND page, int controlId) { return windowText(::GetDlgItem(page, controlId)); }
 
 void typeText(HWND page, int controlId, std::wstring_view text) {
   HWND edit = ::GetDlgItem(page, controlId);

@@ -24,13 +24,11 @@ bool waitUntil(const std::function<bool()>& done, int timeoutMs);
 // The top-level window of process pid with this caption, waiting for it.
 HWND waitForSheet(DWORD pid, const wchar_t* caption, int timeoutMs);
 // The page of the sheet that holds a control with this id (pages are made
-// when first shown), or null.
-HWND findPage(HWND sheet, int controlId);
+// when first shown), waiting for it; null when none appeared.
 HWND waitForPage(HWND sheet, int controlId, int timeoutMs);
 
-// Text of a window, through the message queue of its thread; the program
+// Text of a control, through the message queue of its thread; the program
 // answers between two files of a scan, so this may wait a little.
-std::wstring windowText(HWND window);
 std::wstring controlText(HWND page, int controlId);
 // Replaces an edit's text, as typing would.
 void typeText(HWND page, int controlId, std::wstring_view text);
