@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 #include "common/paths.h"
 
 namespace {
@@ -57,34 +60,19 @@ TEST(MergePath, AddsMissingSeparatorAndDot) {
   EXPECT_EQ(mergePath("", "", "", "MP3"), ".MP3");
 }
 
-TEST(JoinPath, AlwaysAddsOneSeparator) {
-  std::string sep(1, pathSeparator);
-  EXPECT_EQ(joinPath("a", "b"), "a" + sep + "b");
-  // A folder ending in a separator gets a second one all the same.
-  EXPECT_EQ(joinPath("a" + sep, "b"), "a" + sep + sep + "b");
-}
-
-TEST(ChildPath, NeverDoublesTheSeparator) {
+// joinPath always adds a separator, even after one; childPath never doubles it.
+TEST(JoinPath, SeparatorsBetweenFolderAndName) {
   const std::string sep(1, pathSeparator);
-  const struct {
-    std::string folder, expected;
-  } cases[] = {
-      {"a", "a" + sep + "b"},
-      {"a" + sep, "a" + sep + "b"},
-      {sep, sep + "b"},
-      {"", sep + "b"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(childPath(c.folder, "b"), c.expected) << c.folder;
+  const std::tuple<std::string (*)(std::string_view, std::string_view), std::string, std::string>
+      cases[] = {
+          {joinPath, "a", "a" + sep + "b"},    {joinPath, "a" + sep, "a" + sep + sep + "b"},
+          {childPath, "a", "a" + sep + "b"},   {childPath, "a" + sep, "a" + sep + "b"},
+          {childPath, sep, sep + "b"},         {childPath, "", sep + "b"},
+      };
+  for (const auto& [join, folder, expected] : cases) {
+    EXPECT_EQ(join(folder, "b"), expected) << folder;
+  }
 }
-
-TEST(PathLimit, BoundIsInclusive) {
-  EXPECT_TRUE(fitsPathLimit(std::string(maxPathLength, 'a')));
-  EXPECT_FALSE(fitsPathLimit(std::string(maxPathLength + 1, 'a')));
-}
-
-}  // namespace
-
-namespace {
 
 std::string repeated(std::string_view piece, std::size_t times) {
   std::string out;
@@ -92,7 +80,9 @@ std::string repeated(std::string_view piece, std::size_t times) {
   return out;
 }
 
-TEST(PathLimit, CountsAsThePlatformDoes) {
+TEST(PathLimit, InclusiveBoundCountedAsThePlatformDoes) {
+  EXPECT_TRUE(fitsPathLimit(std::string(maxPathLength, 'a')));
+  EXPECT_FALSE(fitsPathLimit(std::string(maxPathLength + 1, 'a')));
   const std::string umlaut = "\xC3\xBC";  // ü: two bytes, one UTF-16 unit
 #ifdef _WIN32
   EXPECT_TRUE(fitsPathLimit(repeated(umlaut, maxPathLength)));
