@@ -235,10 +235,7 @@ class PropertySheetTest : public QObject {
              QStringList({"Erstes/", "Erstes/Lied 3.MP3", "Erstes/Lied 4.MP3", "Lied 1.MP3",
                           "Lied 2.MP3"}));
     QCOMPARE(edit(sheet, control::filesCounter)->text(), QString("4"));
-    QCOMPARE(start->text(), QString("&Start"));
-    QCOMPARE(scanRunning, 0);
     QVERIFY(album->isChecked());
-    QCOMPARE(settings.makealbum, 1);
   }
 
   void clearCrcZeroesTheCountersShown() {
