@@ -10,7 +10,7 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "platform/platform.h"
-#include "tests/support/id3_writer.h"
+#include "tools/id3_writer.h"
 
 namespace {
 

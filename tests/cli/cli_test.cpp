@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "common/state.h"
-#include "tests/support/id3_writer.h"
+#include "tools/id3_writer.h"
 #include "tests/support/test_support.h"
 
 #ifndef _WIN32

@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/id3_writer.h"
+#include "tools/id3_writer.h"
 #include "tests/support/test_support.h"
 
 namespace {

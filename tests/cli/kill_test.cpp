@@ -20,7 +20,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "tests/support/id3_writer.h"
+#include "tools/id3_writer.h"
 #include "tests/support/test_support.h"
 
 namespace {

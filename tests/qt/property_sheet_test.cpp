@@ -34,7 +34,7 @@
 #include "dupes/duplicate_table.h"
 #include "platform/platform.h"
 #include "app/ini_file.h"
-#include "tests/support/id3_writer.h"
+#include "tools/id3_writer.h"
 #include "tests/support/test_support.h"
 
 namespace {

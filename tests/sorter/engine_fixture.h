@@ -12,7 +12,7 @@
 #include "common/controls.h"
 #include "common/state.h"
 #include "dupes/duplicate_table.h"
-#include "tests/support/id3_writer.h"
+#include "tools/id3_writer.h"
 #include "tests/support/test_support.h"
 
 namespace engine_test {

@@ -7,7 +7,7 @@
 
 #include "common/state.h"
 #include "tags/tag_reader.h"
-#include "tests/support/id3_writer.h"
+#include "tools/id3_writer.h"
 #include "tests/support/test_support.h"
 
 // Tags written by another implementation (mutagen's mid3v2) must read back

@@ -10,7 +10,7 @@
 #include "common/state.h"
 #include "platform/faults.h"
 #include "tags/tag_reader.h"
-#include "tests/support/id3_writer.h"
+#include "tools/id3_writer.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "app/ini_file.h"
-#include "tests/support/id3_writer.h"
+#include "tools/id3_writer.h"
 #include "tests/support/test_support.h"
 #include "tests/win32/sheet_driver.h"
 

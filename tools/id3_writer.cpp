@@ -1,4 +1,4 @@
-#include "tests/support/id3_writer.h"
+#include "tools/id3_writer.h"
 
 #include "common/text.h"
 
