@@ -71,7 +71,7 @@ void fillRandom(std::vector<unsigned char>& bytes, std::uint64_t state) {
 
 bool writeWhole(const std::string& path, const std::vector<unsigned char>& bytes) {
   platform::File file;
-  return file.create(path) && file.write(bytes.data(), bytes.size());
+  return file.createNew(path) && file.write(bytes.data(), bytes.size());
 }
 
 // Reads the file in checksum-sized chunks, handing each chunk to consume.
@@ -182,7 +182,7 @@ void benchChecksum(const TempFolder& temp, std::size_t size) {
               zlibFileRate / readRate);
   std::printf("  results %s (%08X)\n", ours == static_cast<std::uint32_t>(theirs) ? "agree" : "DIFFER",
               static_cast<unsigned>(ours));
-  platform::deleteFile(big);
+  (void)platform::deleteFile(big);
 }
 
 void fillTable(std::uint32_t count, std::mt19937& random) {
@@ -218,7 +218,7 @@ void benchDuplicateCheck(const TempFolder& temp) {
     for (int t = 0; t < 2; ++t) {
       fillTable(sizes[t], random);
       checkTimes[t].push_back(secondsOf([&] {
-        for (int i = 0; i < checksPerRound; ++i) found = found + checkDuplicate(files[i % files.size()]);
+        for (int i = 0; i < checksPerRound; ++i) found = found + checkDuplicate(files[i % files.size()]).has_value();
       }) / checksPerRound);
       lookupTimes[t].push_back(secondsOf([&] {
         for (int i = 0; i < lookupsPerRound; ++i) found = found + containsDuplicatePair(keys[2 * i], keys[2 * i + 1]);

@@ -8,7 +8,7 @@
 
 #include "common/paths.h"
 #include "platform/platform.h"
-#include "tests/support/id3_writer.h"
+#include "tools/id3_writer.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     }
     platform::File out;
     std::string path = joinPath(root, "track" + std::to_string(i) + ".mp3");
-    if (!out.create(path) || !out.write(bytes.data(), bytes.size())) {
+    if (!out.createNew(path) || !out.write(bytes.data(), bytes.size())) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());
       return 1;
     }

@@ -1,7 +1,9 @@
 // Times a whole scan by liedkorb-cli against the baseline copy program on the
 // same generated library, interleaved and repeated; prints the median ratio
-// and the peak memory of liedkorb-cli. Where beets is installed, times its
-// import in copy mode on the same library too.
+// and the peak memory of liedkorb-cli. Then times a scan that deletes its
+// sources, with the syncs that make the deletes safe against the same scan
+// without them. Where beets is installed, times its import in copy mode on
+// the same library too.
 //   bench-whole-run [FILES] [ROUNDS]
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -26,6 +28,10 @@ struct Timing {
   int status = -1;
 };
 
+double secondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 Timing runProcess(const std::vector<std::string>& args, bool quiet = true) {
   std::fflush(stdout);  // the child would otherwise print our buffered lines again
   auto start = std::chrono::steady_clock::now();
@@ -42,7 +48,7 @@ Timing runProcess(const std::vector<std::string>& args, bool quiet = true) {
   struct rusage usage {};
   wait4(child, &status, 0, &usage);
   Timing t;
-  t.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  t.seconds = secondsSince(start);
   t.maxRssKiB = usage.ru_maxrss;
   t.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return t;
@@ -56,6 +62,62 @@ double median(std::vector<double> v) {
 void fresh(const fs::path& p) {
   fs::remove_all(p);
   fs::create_directories(p);
+}
+
+// A fresh copy of the flat library for a scan that deletes its sources:
+// hard links, so that a round costs no gigabyte of writes and the deletes
+// take nothing from the library.
+void linkCopy(const fs::path& library, const fs::path& to) {
+  fresh(to);
+  for (const fs::directory_entry& entry : fs::directory_iterator(library)) {
+    fs::create_hard_link(entry.path(), to / entry.path().filename());
+  }
+}
+
+// The median ratio of a deleting scan with durable deletes to the same scan
+// without syncs, interleaved, each side first in every other round. The
+// scan without syncs ends with its copies still to be written; how long
+// that takes afterwards is shown beside it, since durable deletes cannot be
+// cheaper than writing the copies.
+double compareDurability(const fs::path& work, const fs::path& library, int rounds) {
+  const fs::path sources = work / "sources", target = work / "target", config = work / "config";
+  std::vector<double> ratios, withWriteBack, synced, unsynced;
+  for (int round = -1; round < rounds; ++round) {
+    double seconds[2] = {0, 0};  // sync, nosync
+    double writeBack = 0;
+    for (int turn = 0; turn < 2; ++turn) {
+      const int mode = (turn + round + 1) % 2;
+      linkCopy(library, sources);
+      fresh(target);
+      fs::remove_all(config);
+      // Whatever the run before left to write back is written now, untimed.
+      ::sync();
+      Timing t = runProcess({SCAN_PATH, mode == 0 ? "sync" : "nosync", "--config", config.string(), "--source",
+                             sources.string(), "--target", target.string(), "--kuenstler", "--makealbum",
+                             "--genre", "--unbekannt", "--crc", "--loeschen", "--quiet"});
+      if (t.status != 0 || !fs::is_empty(sources)) {
+        std::fprintf(stderr, "the deleting scan failed (%d) or left sources\n", t.status);
+        return 0;
+      }
+      seconds[mode] = t.seconds;
+      if (mode == 1) {
+        const auto start = std::chrono::steady_clock::now();
+        ::sync();
+        writeBack = secondsSince(start);
+      }
+    }
+    if (round < 0) continue;
+    synced.push_back(seconds[0]);
+    unsynced.push_back(seconds[1]);
+    ratios.push_back(seconds[0] / seconds[1]);
+    withWriteBack.push_back(seconds[0] / (seconds[1] + writeBack));
+    std::printf("round %d: deleting scan with syncs %.3f s, without %.3f s (then %.3f s to write back), ratio %.3f\n",
+                round + 1, seconds[0], seconds[1], writeBack, seconds[0] / seconds[1]);
+  }
+  fs::remove_all(sources);
+  std::printf("median deleting scan with syncs %.3f s, without %.3f s\n", median(synced), median(unsynced));
+  std::printf("median ratio with syncs / without and its write-back afterwards: %.3f\n", median(withWriteBack));
+  return median(ratios);
 }
 
 }  // namespace
@@ -104,6 +166,10 @@ int main(int argc, char** argv) {
               ratio <= 1.2 ? "ok" : "MISSED");
   std::printf("peak resident memory of liedkorb-cli: %.1f MiB (target < 16 MiB) %s\n", peak / 1024.0,
               peak < 16 * 1024 ? "ok" : "MISSED");
+
+  const double durableRatio = compareDurability(work, library, rounds);
+  std::printf("median ratio deleting scan with syncs / without: %.3f (target <= 1.3) %s\n", durableRatio,
+              durableRatio > 0 && durableRatio <= 1.3 ? "ok" : "MISSED");
 
   if (std::system("command -v beet >/dev/null 2>&1") == 0) {
     fs::path beetsDir = work / "beets";
