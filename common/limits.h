@@ -2,17 +2,12 @@
 #include <cstddef>
 #include <cstdint>
 
-// Longest path the platform accepts: on Windows MAX_PATH less the
-// terminating NUL, counted in UTF-16 units as the API counts them; on POSIX
-// PATH_MAX less the NUL, in bytes. A path beyond it is refused, never cut and
-// used (see fitsPathLimit).
-#ifdef _WIN32
-inline constexpr std::size_t maxPathLength = 259;
-inline constexpr char pathSeparator = '\\';
-#else
-inline constexpr std::size_t maxPathLength = 4095;
-inline constexpr char pathSeparator = '/';
-#endif
+#include "platform/facts.h"
+
+// Longest path the platform accepts (platform/facts.h). A path beyond it is
+// refused, never cut and used (see fitsPathLimit).
+inline constexpr std::size_t maxPathLength = platform::maxPathLength;
+inline constexpr char pathSeparator = platform::pathSeparator;
 
 // A tag field holds at most this many bytes of UTF-8.
 inline constexpr std::size_t tagFieldMax = 255;

@@ -2,34 +2,35 @@
 
 #include "common/text.h"
 
-bool isPathSeparator(char c) {
-#ifdef _WIN32
-  return c == '\\' || c == '/';
-#else
-  return c == '/';
-#endif
+bool isPathSeparator(char c) { return c == '/' || (platform::slashAndBackslashSeparate && c == '\\'); }
+
+namespace {
+
+// How much of path is its drive: "C:" or the "\\server\share" of a network
+// path, where paths have drives at all.
+std::size_t driveLength(std::string_view path) {
+  if (!platform::pathsHaveDrives || path.size() < 2) return 0;
+  if (path[1] == ':' && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'))) {
+    return 2;
+  }
+  if (!isPathSeparator(path[0]) || !isPathSeparator(path[1])) return 0;
+  std::size_t pos = 2;
+  int separators = 0;
+  while (pos < path.size()) {
+    if (isPathSeparator(path[pos]) && ++separators == 2) break;
+    ++pos;
+  }
+  return pos;
 }
+
+}  // namespace
 
 PathParts splitPath(std::string_view path) {
   PathParts parts;
   std::string_view rest = path;
-#ifdef _WIN32
-  if (rest.size() >= 2 && rest[1] == ':' &&
-      ((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z'))) {
-    parts.drive = rest.substr(0, 2);
-    rest.remove_prefix(2);
-  } else if (rest.size() >= 2 && isPathSeparator(rest[0]) && isPathSeparator(rest[1])) {
-    // \\server\share counts as the drive of a network path.
-    std::size_t pos = 2;
-    int separators = 0;
-    while (pos < rest.size()) {
-      if (isPathSeparator(rest[pos]) && ++separators == 2) break;
-      ++pos;
-    }
-    parts.drive = rest.substr(0, pos);
-    rest.remove_prefix(pos);
-  }
-#endif
+  const std::size_t drive = driveLength(rest);
+  parts.drive = rest.substr(0, drive);
+  rest.remove_prefix(drive);
   std::size_t lastSep = std::string_view::npos;
   for (std::size_t i = 0; i < rest.size(); ++i) {
     if (isPathSeparator(rest[i])) lastSep = i;
@@ -83,7 +84,7 @@ std::string childPath(std::string_view folder, std::string_view name) {
 }
 
 std::size_t platformPathLength(std::string_view path) {
-#ifdef _WIN32
+  if (!platform::pathLengthInUtf16Units) return path.size();
   std::size_t units = 0;
   std::size_t pos = 0;
   char32_t cp;
@@ -95,13 +96,10 @@ std::size_t platformPathLength(std::string_view path) {
     units += cp >= 0x10000 ? 2 : 1;
   }
   return units;
-#else
-  return path.size();
-#endif
 }
 
 std::string_view cutToPathLimit(std::string_view text) {
-#ifdef _WIN32
+  if (!platform::pathLengthInUtf16Units) return cutAtCharBoundary(text, maxPathLength);
   std::size_t units = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -113,7 +111,4 @@ std::string_view cutToPathLimit(std::string_view text) {
     pos = next;
   }
   return text.substr(0, pos);
-#else
-  return cutAtCharBoundary(text, maxPathLength);
-#endif
 }

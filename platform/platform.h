@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/facts.h"
+
 // Files and folders. Paths are UTF-8 on every platform; the Windows backend
 // converts at the API boundary. Nothing here throws; every operation that can
 // fail says why. Every call passes the fault seam (platform/faults.h) first.
@@ -256,12 +258,5 @@ void setConfigFolder(std::string_view folder);
 // The user's home folder (the default of the path settings where "C:\" means
 // nothing).
 std::string homeFolder();
-
-// The line end of the text files the program writes (the log).
-#ifdef _WIN32
-inline constexpr std::string_view textLineEnd = "\r\n";
-#else
-inline constexpr std::string_view textLineEnd = "\n";
-#endif
 
 }  // namespace platform
