@@ -19,8 +19,10 @@ int main(int argc, char** argv) {
   const std::string_view mode = argc > 1 ? argv[1] : "";
   CliOptions options;
   std::string error;
-  if ((mode != "sync" && mode != "nosync") || !parseCliOptions(argc - 1, argv + 1, options, error)) {
-    std::fprintf(stderr, "usage: bench-scan sync|nosync [options of liedkorb-cli] %s\n", error.c_str());
+  if ((mode != "sync" && mode != "nosync") ||
+      !parseCliOptions(argc - 1, argv + 1, options, error)) {
+    std::fprintf(stderr, "usage: bench-scan sync|nosync [options of liedkorb-cli] %s\n",
+                 error.c_str());
     return 2;
   }
   platform::setDurability(mode == "sync");

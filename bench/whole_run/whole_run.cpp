@@ -92,9 +92,10 @@ double compareDurability(const fs::path& work, const fs::path& library, int roun
       fs::remove_all(config);
       // Whatever the run before left to write back is written now, untimed.
       ::sync();
-      Timing t = runProcess({SCAN_PATH, mode == 0 ? "sync" : "nosync", "--config", config.string(), "--source",
-                             sources.string(), "--target", target.string(), "--kuenstler", "--makealbum",
-                             "--genre", "--unbekannt", "--crc", "--loeschen", "--quiet"});
+      Timing t =
+          runProcess({SCAN_PATH, mode == 0 ? "sync" : "nosync", "--config", config.string(),
+                      "--source", sources.string(), "--target", target.string(), "--kuenstler",
+                      "--makealbum", "--genre", "--unbekannt", "--crc", "--loeschen", "--quiet"});
       if (t.status != 0 || !fs::is_empty(sources)) {
         std::fprintf(stderr, "the deleting scan failed (%d) or left sources\n", t.status);
         return 0;
@@ -111,12 +112,16 @@ double compareDurability(const fs::path& work, const fs::path& library, int roun
     unsynced.push_back(seconds[1]);
     ratios.push_back(seconds[0] / seconds[1]);
     withWriteBack.push_back(seconds[0] / (seconds[1] + writeBack));
-    std::printf("round %d: deleting scan with syncs %.3f s, without %.3f s (then %.3f s to write back), ratio %.3f\n",
-                round + 1, seconds[0], seconds[1], writeBack, seconds[0] / seconds[1]);
+    std::printf(
+        "round %d: deleting scan with syncs %.3f s, without %.3f s (then %.3f s to write back), "
+        "ratio %.3f\n",
+        round + 1, seconds[0], seconds[1], writeBack, seconds[0] / seconds[1]);
   }
   fs::remove_all(sources);
-  std::printf("median deleting scan with syncs %.3f s, without %.3f s\n", median(synced), median(unsynced));
-  std::printf("median ratio with syncs / without and its write-back afterwards: %.3f\n", median(withWriteBack));
+  std::printf("median deleting scan with syncs %.3f s, without %.3f s\n", median(synced),
+              median(unsynced));
+  std::printf("median ratio with syncs / without and its write-back afterwards: %.3f\n",
+              median(withWriteBack));
   return median(ratios);
 }
 
@@ -131,9 +136,9 @@ int main(int argc, char** argv) {
   std::printf("generating %d files ...\n", files);
   if (runProcess({GENERATOR_PATH, library.string(), std::to_string(files)}).status != 0) return 1;
 
-  std::vector<std::string> cli = {CLI_PATH, "--config", config.string(), "--source", library.string(),
-                                  "--target", target.string(), "--kuenstler", "--makealbum", "--genre", "--crc",
-                                  "--quiet"};
+  std::vector<std::string> cli = {CLI_PATH,         "--config", config.string(), "--source",
+                                  library.string(), "--target", target.string(), "--kuenstler",
+                                  "--makealbum",    "--genre",  "--crc",         "--quiet"};
   std::vector<std::string> baseline = {BASELINE_PATH, library.string(), target.string()};
   std::vector<double> ratios, ours, theirs;
   long peak = 0;
@@ -157,35 +162,37 @@ int main(int argc, char** argv) {
     theirs.push_back(b.seconds);
     ratios.push_back(a.seconds / b.seconds);
     peak = std::max(peak, a.maxRssKiB);
-    std::printf("round %d: liedkorb-cli %.3f s, baseline %.3f s, ratio %.3f\n", round + 1, a.seconds, b.seconds,
-                a.seconds / b.seconds);
+    std::printf("round %d: liedkorb-cli %.3f s, baseline %.3f s, ratio %.3f\n", round + 1,
+                a.seconds, b.seconds, a.seconds / b.seconds);
   }
   double ratio = median(ratios);
   std::printf("median liedkorb-cli %.3f s, baseline %.3f s\n", median(ours), median(theirs));
   std::printf("median ratio liedkorb-cli / baseline: %.3f (target <= 1.2) %s\n", ratio,
               ratio <= 1.2 ? "ok" : "MISSED");
-  std::printf("peak resident memory of liedkorb-cli: %.1f MiB (target < 16 MiB) %s\n", peak / 1024.0,
-              peak < 16 * 1024 ? "ok" : "MISSED");
+  std::printf("peak resident memory of liedkorb-cli: %.1f MiB (target < 16 MiB) %s\n",
+              peak / 1024.0, peak < 16 * 1024 ? "ok" : "MISSED");
 
   const double durableRatio = compareDurability(work, library, rounds);
-  std::printf("median ratio deleting scan with syncs / without: %.3f (target <= 1.3) %s\n", durableRatio,
-              durableRatio > 0 && durableRatio <= 1.3 ? "ok" : "MISSED");
+  std::printf("median ratio deleting scan with syncs / without: %.3f (target <= 1.3) %s\n",
+              durableRatio, durableRatio > 0 && durableRatio <= 1.3 ? "ok" : "MISSED");
 
   if (std::system("command -v beet >/dev/null 2>&1") == 0) {
     fs::path beetsDir = work / "beets";
     fs::create_directories(beetsDir);
-    std::ofstream(beetsDir / "config.yaml") << "directory: " << (work / "beets-target").string() << "\n"
-                                            << "library: " << (beetsDir / "library.db").string() << "\n"
-                                            << "import:\n  copy: yes\n  write: no\n  autotag: no\n  quiet: yes\n"
-                                            << "paths:\n  default: $artist/$album/$title\n"
-                                            << "plugins: []\n";
+    std::ofstream(beetsDir / "config.yaml")
+        << "directory: " << (work / "beets-target").string() << "\n"
+        << "library: " << (beetsDir / "library.db").string() << "\n"
+        << "import:\n  copy: yes\n  write: no\n  autotag: no\n  quiet: yes\n"
+        << "paths:\n  default: $artist/$album/$title\n"
+        << "plugins: []\n";
     std::vector<double> beetRatios;
     for (int round = 0; round < std::min(rounds, 3); ++round) {
       fs::remove_all(work / "beets-target");
       fs::remove(beetsDir / "library.db");
       ::sync();
-      Timing c = runProcess({"env", "BEETSDIR=" + beetsDir.string(), "beet", "-c",
-                             (beetsDir / "config.yaml").string(), "import", "-A", "-q", library.string()});
+      Timing c =
+          runProcess({"env", "BEETSDIR=" + beetsDir.string(), "beet", "-c",
+                      (beetsDir / "config.yaml").string(), "import", "-A", "-q", library.string()});
       fresh(target);
       ::sync();
       Timing b = runProcess(baseline);
@@ -197,7 +204,8 @@ int main(int argc, char** argv) {
       std::printf("beets round %d: %.3f s, baseline %.3f s\n", round + 1, c.seconds, b.seconds);
     }
     if (!beetRatios.empty()) {
-      std::printf("median ratio beet import / baseline: %.3f (liedkorb-cli: %.3f)\n", median(beetRatios), ratio);
+      std::printf("median ratio beet import / baseline: %.3f (liedkorb-cli: %.3f)\n",
+                  median(beetRatios), ratio);
     }
   } else {
     std::printf("beets is not installed: no comparison with beet import\n");

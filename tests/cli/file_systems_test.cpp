@@ -23,14 +23,13 @@
 #include <thread>
 #include <vector>
 
-#include "tools/id3_writer.h"
 #include "tests/support/test_support.h"
+#include "tools/id3_writer.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using testing_support::readFile;
-using testing_support::writeFile;
 
 std::string quoted(const std::string& arg) {
   std::string out = "'";
@@ -40,10 +39,10 @@ std::string quoted(const std::string& arg) {
 
 // The full path of a program, also one in the administrator's folders.
 std::string findTool(const char* name) {
-  std::stringstream dirs(std::string(std::getenv("PATH") ? std::getenv("PATH") : "") + ":/usr/sbin:/sbin");
+  std::stringstream dirs(std::string(std::getenv("PATH") ? std::getenv("PATH") : "") +
+                         ":/usr/sbin:/sbin");
   for (std::string dir; std::getline(dirs, dir, ':');) {
-    const std::string candidate = dir + "/" + name;
-    if (!dir.empty() && ::access(candidate.c_str(), X_OK) == 0) return candidate;
+    if (!dir.empty() && ::access((dir + "/" + name).c_str(), X_OK) == 0) return dir + "/" + name;
   }
   return {};
 }
@@ -64,10 +63,7 @@ class Mount {
   Mount& operator=(const Mount&) = delete;
   ~Mount() {
     if (!at_.empty() && ::umount2(at_.c_str(), 0) != 0) ::umount2(at_.c_str(), MNT_DETACH);
-    if (driver_ > 0) {
-      ::kill(driver_, SIGTERM);
-      ::waitpid(driver_, nullptr, 0);
-    }
+    if (driver_ > 0 && ::kill(driver_, SIGTERM) == 0) ::waitpid(driver_, nullptr, 0);
   }
 
   bool bind(const std::string& from, const std::string& at) {
@@ -79,7 +75,8 @@ class Mount {
   // The FAT image through the FUSE driver, which runs in the foreground as
   // our child and dies with us.
   bool fuseFat(const std::string& driver, const std::string& image, const std::string& at) {
-    struct stat before {};
+    struct stat before {
+    }, now{};
     if (::stat(at.c_str(), &before) != 0) return false;
     driver_ = fork();
     if (driver_ == 0) {
@@ -90,7 +87,6 @@ class Mount {
       _exit(127);
     }
     for (int wait = 0; wait < 500 && ::waitpid(driver_, nullptr, WNOHANG) == 0; ++wait) {
-      struct stat now {};
       if (::stat(at.c_str(), &now) == 0 && now.st_dev != before.st_dev) {
         at_ = at;
         return true;
@@ -105,70 +101,64 @@ class Mount {
   pid_t driver_ = -1;
 };
 
-struct Song {
-  std::string path;
-  std::string bytes;
-  int copies;  // a tagged song goes to its artist and its genre
-};
-
 class FileSystemTest : public testing_support::TempFolderTest {
  protected:
-  // Tagged songs, songs without a tag and a byte-identical copy of the
-  // first song, in the source folder and a subfolder.
-  static std::vector<Song> library() {
-    std::vector<Song> songs;
+  // Writes a library into sourceOnDisk: tagged songs (stored twice, by
+  // artist and by genre), songs without a tag (once) and a byte-identical
+  // copy of the first (not again), in the folder and a subfolder. Sorts
+  // source into target (both as typed) and checks the target folder on disk
+  // (storedIn): every song stored exactly as often as it belongs there,
+  // nothing else, no source left.
+  void sortAndCheck(const std::string& sourceOnDisk, const std::string& source,
+                    const std::string& target, const std::string& storedIn) {
+    std::map<std::string, std::string> songs;  // relative path -> bytes
+    std::map<std::string, int> expected;       // bytes -> copies
     for (int i = 0; i < 8; ++i) {
-      const std::string name = (i % 2 ? "CD 1/song" : "song") + std::to_string(i) + ".mp3";
-      const std::size_t size = 20000 + 3000 * static_cast<std::size_t>(i);
-      if (i >= 6) {
-        songs.push_back({name, id3::audio(size, static_cast<std::uint32_t>(i + 1)), 1});
-        continue;
-      }
-      auto text = [](const char* id, const std::string& value) {
-        return id3::frame(3, id, id3::textBody(id3::Encoding::latin1, value));
-      };
-      const std::string tag = id3::tag(3, {text("TPE1", "Band " + std::to_string(i % 2)),
-                                           text("TIT2", "Lied " + std::to_string(i)), text("TCON", "Rock")});
-      songs.push_back({name, id3::mp3File(tag, size, "", static_cast<std::uint32_t>(i + 1)), 2});
+      const std::string tag =
+          i < 6
+              ? id3::tag(
+                    3,
+                    {id3::frame(
+                         3, "TPE1",
+                         id3::textBody(id3::Encoding::latin1, "Band " + std::to_string(i % 2))),
+                     id3::frame(3, "TIT2",
+                                id3::textBody(id3::Encoding::latin1, "Lied " + std::to_string(i))),
+                     id3::frame(3, "TCON", id3::textBody(id3::Encoding::latin1, "Rock"))})
+              : "";
+      const std::string bytes = id3::mp3File(tag, 20000 + 3000 * static_cast<std::size_t>(i), "",
+                                             static_cast<std::uint32_t>(i + 1));
+      songs[(i % 2 ? "CD 1/song" : "song") + std::to_string(i) + ".mp3"] = bytes;
+      expected[bytes] = i < 6 ? 2 : 1;
     }
-    songs.push_back({"CD 1/Kopie von song0.mp3", songs[0].bytes, 0});
-    return songs;
-  }
-
-  // Writes the library into sourceOnDisk, sorts source into target (both as
-  // typed) and checks what the target folder on disk (storedIn) holds: every
-  // song stored exactly as often as it belongs there, nothing else, no
-  // source left.
-  void sortAndCheck(const std::string& sourceOnDisk, const std::string& source, const std::string& target,
-                    const std::string& storedIn) {
-    const std::vector<Song> songs = library();
-    std::map<std::string, int> expected;
-    for (const Song& song : songs) {
-      fs::create_directories(fs::path(sourceOnDisk + "/" + song.path).parent_path());
-      writeFile(sourceOnDisk + "/" + song.path, song.bytes);
-      expected[song.bytes] += song.copies;
+    songs["CD 1/Kopie von song0.mp3"] = songs["song0.mp3"];
+    for (const auto& [relative, bytes] : songs) {
+      fs::create_directories(fs::path(sourceOnDisk + "/" + relative).parent_path());
+      testing_support::writeFile(sourceOnDisk + "/" + relative, bytes);
     }
     const std::string command =
-        quoted(LIEDKORB_CLI_PATH) + " --config " + quoted(path("cfg")) + " --source " + quoted(source) +
-        " --target " + quoted(target) +
+        quoted(LIEDKORB_CLI_PATH) + " --config " + quoted(path("cfg")) + " --source " +
+        quoted(source) + " --target " + quoted(target) +
         " --crc --loeschen --rekursiv --kuenstler --genre --unbekannt --quiet >/dev/null 2>" +
         quoted(path("stderr")) + " </dev/null";
     const int status = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readFile(path("stderr"));
 
     std::map<std::string, int> stored;
-    for (auto it = fs::recursive_directory_iterator(storedIn); it != fs::recursive_directory_iterator(); ++it) {
+    for (auto it = fs::recursive_directory_iterator(storedIn);
+         it != fs::recursive_directory_iterator(); ++it) {
       if (it->is_directory()) continue;
       const std::string bytes = readFile(it->path().string());
       EXPECT_TRUE(expected.count(bytes)) << "foreign or partial file " << it->path();
       ++stored[bytes];
     }
-    const std::string log = fs::exists(path("cfg/liedkorb.LOG")) ? readFile(path("cfg/liedkorb.LOG")) : "";
-    for (const Song& song : songs) {
-      const bool atSource = fs::exists(fs::symlink_status(sourceOnDisk + "/" + song.path));
-      EXPECT_FALSE(atSource) << "source not deleted: " << song.path;
-      EXPECT_EQ(stored[song.bytes], expected[song.bytes])
-          << song.path << (atSource ? "" : " (source deleted)") << "\n" << log;
+    const std::string log =
+        fs::exists(path("cfg/liedkorb.LOG")) ? readFile(path("cfg/liedkorb.LOG")) : "";
+    for (const auto& [relative, bytes] : songs) {
+      const bool atSource = fs::exists(fs::symlink_status(sourceOnDisk + "/" + relative));
+      EXPECT_FALSE(atSource) << "source not deleted: " << relative;
+      EXPECT_EQ(stored[bytes], expected[bytes])
+          << relative << (atSource ? "" : " (source deleted)") << "\n"
+          << log;
     }
   }
 };
@@ -180,7 +170,7 @@ TEST_F(FileSystemTest, FatTargetTypedInAnotherLetterCase) {
   if (!privateMounts()) GTEST_SKIP() << "mounting needs root";
   const std::string image = path("fat.img"), mnt = path("mnt");
   makeFolders("mnt");
-  writeFile(image, "");
+  testing_support::writeFile(image, "");
   fs::resize_file(image, 32 << 20);
   ASSERT_EQ(std::system((quoted(mkfs) + " " + quoted(image) + " >/dev/null 2>&1").c_str()), 0);
   Mount mount;
@@ -199,28 +189,20 @@ TEST_F(FileSystemTest, TargetBoundIntoTheSource) {
 }
 
 TEST_F(FileSystemTest, TargetReachedThroughLinks) {
-  struct Layout {
-    const char* name;
+  // A link in the source to the target; the target typed as that link; a
+  // target inside the source typed through a link to the source.
+  const struct {
     const char* source;
     const char* target;
     const char* storedIn;
-  };
-  // A link in the source to the target; the target typed as that link; a
-  // target inside the source typed through a link to the source.
-  const Layout layouts[] = {
-      {"link in the source", "in", "out", "out"},
-      {"target typed as the link", "in", "in/Zum Ziel", "out"},
-      {"inner target through a link", "in", "weg/Ziel", "in/Ziel"},
-  };
-  for (const Layout& layout : layouts) {
-    SCOPED_TRACE(layout.name);
-    fs::remove_all(path("in"));
-    fs::remove_all(path("out"));
-    fs::remove_all(path("cfg"));
+  } layouts[] = {{"in", "out", "out"}, {"in", "in/Zum Ziel", "out"}, {"in", "weg/Ziel", "in/Ziel"}};
+  fs::create_directory_symlink(path("in"), path("weg"));
+  for (const auto& layout : layouts) {
+    SCOPED_TRACE(layout.target);
+    for (const char* folder : {"in", "out", "cfg"}) fs::remove_all(path(folder));
     makeFolders("in/Ziel");
     makeFolders("out");
     fs::create_directory_symlink(path("out"), path("in/Zum Ziel"));
-    if (!fs::exists(fs::symlink_status(path("weg")))) fs::create_directory_symlink(path("in"), path("weg"));
     sortAndCheck(path("in"), path(layout.source), path(layout.target), path(layout.storedIn));
   }
 }

@@ -20,51 +20,45 @@
 #include <unordered_set>
 #include <vector>
 
-#include "tools/id3_writer.h"
 #include "tests/support/test_support.h"
+#include "tools/id3_writer.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using testing_support::readFile;
-using testing_support::writeFile;
 
 // Kills wanted; each lands in its own slice of the run, so that the start,
 // the copies, the batched deletes and the end all get hit.
 constexpr int kills = 32;
 
-bool isTemporary(const std::string& name) { return name.starts_with(".liedkorb-") && name.ends_with(".tmp"); }
-
-// Relative path -> bytes. Tagged songs of five bands in two albums, songs
-// without artist, without any tag, byte-identical copies under other names,
-// and titles that collide within an album, spread over three folder levels.
+// Relative path -> bytes: five bands in two albums, songs without artist or
+// without any tag, byte-identical copies under other names (every tenth),
+// titles that collide within an album, over three folder levels.
 std::map<std::string, std::string> makeLibrary() {
   std::map<std::string, std::string> songs;
-  std::vector<std::string> bytesOf;
+  std::vector<std::string> made;
   std::mt19937 random(7);
-  static const char* const folders[] = {"", "CD 1/", "Sammlung/Alt/"};
-  static const char* const genres[] = {"Rock", "Jazz", "Pop"};
   auto text = [](const char* id, const std::string& value) {
     return id3::frame(3, id, id3::textBody(id3::Encoding::latin1, value));
   };
-  for (int i = 0; i < 50; ++i) {
-    const std::size_t size = 80000 + random() % 160000;
-    const int model = i % 10 == 6 ? i - 6 : i;  // shares artist, album and title with song i-6
-    const std::string artist = "Band " + std::to_string(model % 5), album = "Album " + std::to_string(model % 2),
-                      title = "Lied " + std::to_string(model), genre = genres[i % 3];
-    std::string bytes;
-    switch (i % 10) {
-      case 9: bytes = bytesOf[static_cast<std::size_t>(i - 9)]; break;
-      case 8: bytes = id3::audio(size, static_cast<std::uint32_t>(i + 1)); break;
-      case 7: bytes = id3::tag(3, {text("TIT2", title), text("TCON", genre)}); break;
-      case 6: bytes = id3::tag(3, {text("TPE1", artist), text("TALB", album), text("TIT2", title)}); break;
-      default:
-        bytes = id3::tag(3, {text("TPE1", artist), text("TALB", album), text("TIT2", title), text("TCON", genre)});
-    }
-    if (i % 10 < 8) bytes = id3::mp3File(bytes, size, "", static_cast<std::uint32_t>(i + 1));
-    bytesOf.push_back(bytes);
-    songs[folders[i % 3] + std::string("song") + std::to_string(i) + ".mp3"] = bytes;
+  for (int i = 0; i < 40; ++i) {
+    const int model = i % 10 == 6 ? i - 6 : i;  // artist, album and title of song i-6
+    const std::string artist = "Band " + std::to_string(model % 5),
+                      album = "Album " + std::to_string(model % 2),
+                      title = "Lied " + std::to_string(model), genre = i % 3 ? "Rock" : "Jazz";
+    std::vector<std::string> frames = {text("TPE1", artist), text("TALB", album),
+                                       text("TIT2", title)};
+    if (i % 10 != 6) frames.push_back(text("TCON", genre));
+    if (i % 10 == 7) frames.erase(frames.begin(), frames.begin() + 2);
+    const std::size_t size = 100000 + random() % 100000;
+    const auto seed = static_cast<std::uint32_t>(i + 1);
+    made.push_back(i % 10 == 9   ? made[static_cast<std::size_t>(i - 9)]
+                   : i % 10 == 8 ? id3::audio(size, seed)
+                                 : id3::mp3File(id3::tag(3, frames), size, "", seed));
+    static const char* const folders[] = {"", "CD 1/", "Sammlung/Alt/"};
+    songs[folders[i % 3] + ("song" + std::to_string(i)) + ".mp3"] = made.back();
   }
   return songs;
 }
@@ -72,19 +66,19 @@ std::map<std::string, std::string> makeLibrary() {
 class KillTest : public testing_support::TempFolderTest {
  protected:
   // Starts liedkorb-cli on round folder r; its output goes to r/log.
-  pid_t start(const std::string& r) {
-    std::vector<std::string> args = {LIEDKORB_CLI_PATH, "--config", r + "/cfg", "--source", r + "/in",
-                                     "--target", r + "/out", "--rekursiv", "--kuenstler", "--makealbum",
-                                     "--genre", "--unbekannt", "--crc", "--crc-save", "--kollision",
-                                     "--loeschen", "--quiet"};
+  static pid_t start(const std::string& r) {
+    std::vector<std::string> args = {
+        LIEDKORB_CLI_PATH, "--config",   r + "/cfg",    "--source",    r + "/in", "--target",
+        r + "/out",        "--rekursiv", "--kuenstler", "--makealbum", "--genre", "--unbekannt",
+        "--crc",           "--crc-save", "--kollision", "--loeschen",  "--quiet"};
     const std::string log = r + "/log";
     pid_t child = fork();
     if (child == 0) {
       std::vector<char*> argv;
       for (std::string& a : args) argv.push_back(a.data());
       argv.push_back(nullptr);
-      int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-      int in = ::open("/dev/null", O_RDONLY);
+      int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644),
+          in = ::open("/dev/null", O_RDONLY);
       if (out < 0 || in < 0 || dup2(out, 1) < 0 || dup2(out, 2) < 0 || dup2(in, 0) < 0) _exit(126);
       execv(argv[0], argv.data());
       _exit(127);
@@ -92,11 +86,8 @@ class KillTest : public testing_support::TempFolderTest {
     return child;
   }
 
-  static int exitCode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
-
-  // A fresh round folder: the library hard-linked into r/in (deleting a
-  // source leaves the kept song whole, and no round pays for writing the
-  // library again), an empty target.
+  // A fresh round: the library hard-linked into r/in (deleting a source
+  // leaves the kept song whole, and no round writes the library again).
   std::string prepareRound(int round) {
     const std::string r = path("r" + std::to_string(round));
     for (const auto& [relative, bytes] : library) {
@@ -108,41 +99,44 @@ class KillTest : public testing_support::TempFolderTest {
   }
 
   // Every song is whole at its own place in the source or stored in the
-  // target; the target holds nothing else under a final name; once a run
+  // target; the target holds nothing else under a final name. Once a run
   // has ended, no temporary file is left and every source is gone.
   void check(const std::string& r, bool ended) {
+    auto isTemporary = [](const fs::path& p) {
+      const std::string name = p.filename().string();
+      return name.starts_with(".liedkorb-") && name.ends_with(".tmp");
+    };
     std::unordered_set<std::string> stored;
-    for (auto it = fs::recursive_directory_iterator(r + "/out"); it != fs::recursive_directory_iterator(); ++it) {
-      const std::string name = it->path().filename().string();
+    for (auto it = fs::recursive_directory_iterator(r + "/out");
+         it != fs::recursive_directory_iterator(); ++it) {
       EXPECT_FALSE(it->is_symlink()) << it->path();
       if (it->is_directory() || it->is_symlink()) continue;
-      if (isTemporary(name)) {
+      if (isTemporary(it->path())) {
         EXPECT_FALSE(ended) << "temporary file left behind: " << it->path();
         continue;
       }
       std::string bytes = readFile(it->path().string());
-      EXPECT_TRUE(contents.count(bytes)) << "partial or foreign file: " << it->path() << " (" << bytes.size()
-                                         << " bytes)";
+      EXPECT_TRUE(contents.count(bytes))
+          << "partial or foreign: " << it->path() << ", " << bytes.size() << " bytes";
       stored.insert(std::move(bytes));
     }
     std::size_t sourcesLeft = 0;
-    for (auto it = fs::recursive_directory_iterator(r + "/in"); it != fs::recursive_directory_iterator(); ++it) {
+    for (auto it = fs::recursive_directory_iterator(r + "/in");
+         it != fs::recursive_directory_iterator(); ++it) {
       if (it->is_directory()) continue;
       const std::string relative = fs::relative(it->path(), r + "/in").string();
       EXPECT_TRUE(library.count(relative) && readFile(it->path().string()) == library.at(relative))
-          << "source changed or foreign: " << it->path();
+          << it->path();
       ++sourcesLeft;
     }
     for (const auto& [relative, bytes] : library) {
-      if (!stored.count(bytes)) {
-        EXPECT_TRUE(fs::exists(r + "/in/" + relative)) << "lost: " << relative;
-      }
+      EXPECT_TRUE(stored.count(bytes) || fs::exists(r + "/in/" + relative)) << "lost: " << relative;
     }
     if (!ended) return;
     EXPECT_EQ(sourcesLeft, 0u) << "sources not deleted";
     // The duplicate table is saved under a temporary name too.
     for (const fs::directory_entry& entry : fs::directory_iterator(r + "/cfg")) {
-      EXPECT_FALSE(isTemporary(entry.path().filename().string())) << entry.path();
+      EXPECT_FALSE(isTemporary(entry.path())) << entry.path();
     }
   }
 
@@ -150,7 +144,7 @@ class KillTest : public testing_support::TempFolderTest {
   void finish(const std::string& r) {
     int status = 0;
     waitpid(start(r), &status, 0);
-    EXPECT_EQ(exitCode(status), 0) << readFile(r + "/log");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readFile(r + "/log");
     check(r, true);
   }
 
@@ -161,11 +155,12 @@ class KillTest : public testing_support::TempFolderTest {
 TEST_F(KillTest, NoSongIsLostWhereverTheRunIsKilled) {
   for (const auto& [relative, bytes] : library) {
     makeFolders("library/" + fs::path(relative).parent_path().string());
-    writeFile(path("library/" + relative), bytes);
+    testing_support::writeFile(path("library/" + relative), bytes);
     contents.insert(bytes);
   }
   const char* seedText = std::getenv("LIEDKORB_KILL_SEED");
-  const unsigned seed = seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : 20240607u;
+  const unsigned seed =
+      seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10)) : 20240607u;
   std::mt19937 random(seed);
 
   // Undisturbed runs tell how long a run takes (the middle of three).
@@ -185,9 +180,10 @@ TEST_F(KillTest, NoSongIsLostWhereverTheRunIsKilled) {
     // A run that ended before its moment came: runs have become quicker;
     // the slice is tried again.
     for (int attempt = 0; attempt < 4; ++attempt) {
-      const double at = runSeconds * (slice + std::uniform_real_distribution<double>()(random)) / kills;
-      SCOPED_TRACE("seed " + std::to_string(seed) + ", kill after " + std::to_string(at) + " s of " +
-                   std::to_string(runSeconds));
+      const double at =
+          runSeconds * (slice + std::uniform_real_distribution<double>()(random)) / kills;
+      SCOPED_TRACE("seed " + std::to_string(seed) + ", kill after " + std::to_string(at) +
+                   " s of " + std::to_string(runSeconds));
       const std::string r = prepareRound(slice + 3);
       const Clock::time_point started = Clock::now();
       const pid_t child = start(r);
@@ -201,7 +197,7 @@ TEST_F(KillTest, NoSongIsLostWhereverTheRunIsKilled) {
         check(r, false);
         finish(r);
       } else {
-        EXPECT_EQ(exitCode(status), 0) << readFile(r + "/log");
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readFile(r + "/log");
         runSeconds *= 0.9;
       }
       fs::remove_all(r);
