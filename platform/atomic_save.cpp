@@ -9,7 +9,7 @@ namespace platform {
 Status saveFileAtomically(std::string_view path, std::string_view bytes) {
   const PathParts parts = splitPath(path);
   std::string folder = parts.drive + parts.dir;
-  if (folder.empty()) folder = ".";
+  if (folder.empty()) folder.push_back('.');
   std::string temporary;
   File file;
   if (Status made = file.createTemporary(folder, temporary); !made) return made;
@@ -33,7 +33,10 @@ Status keepAside(std::string_view path, std::string_view suffix, std::string& ke
   for (int n = 1; n < 1000; ++n) {
     std::string candidate(path);
     candidate += suffix;
-    if (n > 1) candidate += "-" + std::to_string(n);
+    if (n > 1) {
+      candidate += '-';
+      candidate += std::to_string(n);
+    }
     Status moved = moveFileNoReplace(path, candidate);
     if (moved) {
       keptAs = candidate;
