@@ -117,7 +117,7 @@ class Placement {
     return false;
   }
 
-  void transfer(const std::string& targetPath) {
+  void transfer(const std::string& targetPath, Bring how = Bring::copy) {
     if (target_.empty() && !settings.umbenennen) return;
     if (!settings.umbenennen) {
       // Every folder a copy goes to is checked (a link there is refused);
@@ -130,13 +130,36 @@ class Placement {
         return;
       }
     }
-    TransferResult result = transferFile(source_, targetPath);
-    if (result.outcome != TransferOutcome::copied) return;
+    // Only a regular file is moved, and only as it was checksummed: one
+    // written to since is copied, and the copy tells whether it was whole;
+    // anything else (a pipe) is refused by the copy.
+    if (how == Bring::move &&
+        (seen_.kind != platform::Kind::file || !platform::fileInfo(source_).sameState(seen_))) {
+      how = Bring::copy;
+    }
+    TransferResult result = transferFile(source_, targetPath, how);
+    if (result.outcome == TransferOutcome::moved) {
+      moved_ = true;
+    } else if (result.outcome != TransferOutcome::copied) {
+      return;
+    } else if (!result.sourceSeen.sameState(seen_)) {
+      // Every copy must be of the file as it was checksummed; one that was
+      // written to in between breaks the pair and the delete.
+      unchanged_ = false;
+    }
     scan_memory::noteCopy(platform::fileInfo(result.storedAt).id);
-    // Every copy must be of the file as it was checksummed; one that was
-    // written to in between breaks the pair and the delete.
-    if (!result.sourceSeen.sameState(seen_)) unchanged_ = false;
     copies_.push_back(std::move(result.storedAt));
+  }
+
+  // Brings the file to each target in turn; with whole (every target of the
+  // file could be reached) and loeschen the last one takes the file itself.
+  void transferAll(const std::vector<std::string>& targets, bool whole) {
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+      const bool last = i + 1 == targets.size();
+      const bool move = last && whole && settings.loeschen && !settings.umbenennen && unchanged_;
+      transfer(targets[i], move ? Bring::move : Bring::copy);
+    }
+    finish(whole);
   }
 
   // A file stored by a copy is remembered as seen, and under loeschen (when
@@ -150,7 +173,8 @@ class Placement {
       return;
     }
     recordStoredFile(copies_.front());
-    if (mayDelete && settings.loeschen) queueDelete({source_, seen_, copies_});
+    // A moved file left its source in the same step.
+    if (mayDelete && settings.loeschen && !moved_) queueDelete({source_, seen_, copies_});
   }
 
  private:
@@ -161,6 +185,7 @@ class Placement {
   platform::FileInfo seen_;
   std::vector<std::string> copies_;
   bool unchanged_ = true;
+  bool moved_ = false;
 };
 
 }  // namespace
@@ -183,14 +208,16 @@ void placeTaggedFile(std::string_view sourcePath) {
   Placement placement(sourcePath);
   if (placement.skipIfDuplicate()) return;
   const TagInfo& tag = placement.tag();
+  // The targets first, in their order, so that the last one is known: when
+  // a tree folder cannot be made at all, the targets before it are still
+  // served but the source stays.
+  std::vector<std::string> targets;
+  bool whole = true;
 
   if (settings.kuenstler && !tag.artist.empty()) {
     std::string folder;
-    if (!placement.treeFolder(target_tree::artistRoot, tag.artist, folder)) {
-      placement.finish(false);
-      return;
-    }
-    if (!tag.album.empty() && settings.makealbum) {
+    whole = placement.treeFolder(target_tree::artistRoot, tag.artist, folder);
+    if (whole && !tag.album.empty() && settings.makealbum) {
       // An album folder that cannot be made is no error: the file stays in
       // the artist folder.
       if (std::optional<std::string> album = folderNameFromTag(tag.album)) {
@@ -200,31 +227,26 @@ void placeTaggedFile(std::string_view sourcePath) {
     }
     std::string name = placement.ownName();
     if (!tag.title.empty() && !settings.norename) name = fileNameFromTag(tag.title) + ".MP3";
-    placement.transfer(joinPath(folder, name));
+    if (whole) targets.push_back(joinPath(folder, name));
   }
 
-  if (settings.genre && !tag.genre.empty()) {
+  if (whole && settings.genre && !tag.genre.empty()) {
     std::string folder;
-    if (!placement.treeFolder(target_tree::genreRoot, tag.genre, folder)) {
-      placement.finish(false);
-      return;
-    }
-    placement.transfer(joinPath(folder, placement.ownName()));
+    whole = placement.treeFolder(target_tree::genreRoot, tag.genre, folder);
+    if (whole) targets.push_back(joinPath(folder, placement.ownName()));
   }
 
-  if (settings.unbekannt &&
+  if (whole && settings.unbekannt &&
       ((settings.kuenstler && tag.artist.empty()) || (settings.genre && tag.genre.empty()))) {
-    placement.transfer(
-        joinPath(placement.underTarget(target_tree::taggedRest), placement.ownName()));
+    targets.push_back(joinPath(placement.underTarget(target_tree::taggedRest), placement.ownName()));
   }
-  placement.finish(true);
+  placement.transferAll(targets, whole);
 }
 
 void placeUntaggedFile(std::string_view sourcePath) {
   Placement placement(sourcePath);
   if (placement.skipIfDuplicate()) return;
-  if (settings.unbekannt) {
-    placement.transfer(joinPath(placement.underTarget(target_tree::untagged), placement.ownName()));
-  }
-  placement.finish(true);
+  std::vector<std::string> targets;
+  if (settings.unbekannt) targets.push_back(joinPath(placement.underTarget(target_tree::untagged), placement.ownName()));
+  placement.transferAll(targets, true);
 }

@@ -59,25 +59,40 @@ TransferResult renameInPlace(std::string_view sourcePath, const std::string& new
   return {};
 }
 
-// One copy attempt. Nothing but a taken name lets the caller try another.
-platform::Status copyOnce(std::string_view sourcePath, const std::string& targetPath, TransferResult& result) {
+// One attempt at one name. Nothing but a taken name lets the caller try
+// another.
+platform::Status placeOnce(std::string_view sourcePath, const std::string& targetPath, Bring how,
+                           TransferResult& result) {
   if (!fitsPathLimit(targetPath)) return platform::failedWith(Failure::nameTooLong);
-  platform::Status copied = platform::copyFileNoOverwrite(sourcePath, targetPath, &result.sourceSeen);
-  if (!copied) return copied;
-  result = {TransferOutcome::copied, targetPath, result.sourceSeen};
+  TransferOutcome outcome = TransferOutcome::copied;
+  platform::Status placed = platform::failedWith(Failure::other);
+  if (how == Bring::move) {
+    placed = platform::moveFileNoReplace(sourcePath, targetPath);
+    if (!placed && placed.failure == Failure::exists) return placed;
+    outcome = TransferOutcome::moved;
+  }
+  // Not movable (another file system, a read-only source folder): copied,
+  // and deleted by placement once the copy is safe.
+  if (!placed) {
+    placed = platform::copyFileNoOverwrite(sourcePath, targetPath, &result.sourceSeen);
+    outcome = TransferOutcome::copied;
+  }
+  if (!placed) return placed;
+  result.outcome = outcome;
+  result.storedAt = targetPath;
   countFile();
   // The picture is taken from the copy (numbered or not) and named after it,
   // so it stands beside the file it belongs to.
   if (settings.cover) exportCover(sourcePath, targetPath);
-  return copied;
+  return placed;
 }
 
-TransferResult copyToTarget(std::string_view sourcePath, const std::string& targetPath) {
+TransferResult copyToTarget(std::string_view sourcePath, const std::string& targetPath, Bring how) {
   TransferResult result;
-  platform::Status copied = copyOnce(sourcePath, targetPath, result);
-  if (copied) return result;
-  if (copied.failure != Failure::exists) {
-    storeFailed("Datei konnte nicht kopiert werden", targetPath, copied.failure);
+  platform::Status placed = placeOnce(sourcePath, targetPath, how, result);
+  if (placed) return result;
+  if (placed.failure != Failure::exists) {
+    storeFailed("Datei konnte nicht kopiert werden", targetPath, placed.failure);
     return {};
   }
   // Sorting a sorted tree again: the file already stands where it belongs.
@@ -92,10 +107,10 @@ TransferResult copyToTarget(std::string_view sourcePath, const std::string& targ
       if (platform::sameFile(sourcePath, candidate)) return {};
       continue;
     }
-    copied = copyOnce(sourcePath, candidate, result);
-    if (copied) return result;
-    if (copied.failure == Failure::exists) continue;
-    storeFailed("Datei konnte nicht kopiert werden", candidate, copied.failure);
+    placed = placeOnce(sourcePath, candidate, how, result);
+    if (placed) return result;
+    if (placed.failure == Failure::exists) continue;
+    storeFailed("Datei konnte nicht kopiert werden", candidate, placed.failure);
     return {};
   }
   storeFailed("Datei konnte nicht kopiert werden, alle Nummern vergeben", targetPath, Failure::exists);
@@ -127,7 +142,7 @@ std::string cleanedName(std::string_view name) {
   return cleaned;
 }
 
-TransferResult transferFile(std::string_view sourcePath, std::string_view targetPath) {
+TransferResult transferFile(std::string_view sourcePath, std::string_view targetPath, Bring how) {
   const bool nameOnly = settings.nursaeubern != 0;
   std::string target(nameOnly ? sourcePath : targetPath);
 
@@ -151,5 +166,5 @@ TransferResult transferFile(std::string_view sourcePath, std::string_view target
   if (settings.umbenennen) {
     return renameInPlace(sourcePath, mergePath(source.drive, source.dir, chosenName, source.ext));
   }
-  return copyToTarget(sourcePath, target);
+  return copyToTarget(sourcePath, target, how);
 }

@@ -5,8 +5,16 @@
 #include "platform/platform.h"
 
 // What one transfer did. Only a copy leaves the source free to be deleted: a
-// renamed file is the source itself under its new name.
-enum class TransferOutcome { nothing, copied, renamed };
+// moved or renamed file is the source itself under its new name.
+enum class TransferOutcome { nothing, copied, moved, renamed };
+
+// How a file reaches a target in the target tree. Moving is for the last
+// target of a file whose source goes anyway (loeschen): the file itself
+// takes its place, in one step that nothing can interrupt halfway, without
+// writing its bytes again or waiting for the disk. Where it cannot be moved
+// (another file system) it is copied, and the source goes once the copy is
+// safe.
+enum class Bring { copy, move };
 
 struct TransferResult {
   TransferOutcome outcome = TransferOutcome::nothing;
@@ -18,11 +26,12 @@ struct TransferResult {
 
 // Brings the source to the target: renames it to its cleaned name in its own
 // folder (nursaeubern), renames it in its own folder to the target's name
-// (umbenennen), or copies it to the target without overwriting, with numbered
-// names on a collision (kollision). A failure other than a taken name is
-// reported with its reason and counted in scanProblems; a full target stops
-// the scan after the file in hand.
-[[nodiscard]] TransferResult transferFile(std::string_view sourcePath, std::string_view targetPath);
+// (umbenennen), or copies (or moves) it to the target without overwriting,
+// with numbered names on a collision (kollision). A failure other than a
+// taken name is reported with its reason and counted in scanProblems; a full
+// target stops the scan after the file in hand.
+[[nodiscard]] TransferResult transferFile(std::string_view sourcePath, std::string_view targetPath,
+                                          Bring how = Bring::copy);
 
 // A name as cleaning makes it (saeubern, nursaeubern): cleanFileName, unless
 // that leaves no letter and no digit, for a name in other scripts or of signs

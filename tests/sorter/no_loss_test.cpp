@@ -41,6 +41,9 @@ class NoLossTest : public engine_test::EngineTest {
     startStop();
   }
   std::string log() { return exists("config/liedkorb.LOG") ? read("config/liedkorb.LOG") : ""; }
+  // As if source and target lay on two file systems: no file can be moved
+  // into the target, so sources go by copy and delete.
+  void acrossFileSystems() { platform::faults::failFrom(Op::move, 1, Failure::other); }
   bool logs(const std::string& text) { return log().find(text) != std::string::npos; }
   bool symlink(const std::string& target, const std::string& link) {
     std::error_code ec;
@@ -53,6 +56,7 @@ class NoLossTest : public engine_test::EngineTest {
 // with the source.
 TEST_F(NoLossTest, AFileThatGrowsWhileItIsCopiedIsNotStored) {
   settings.loeschen = 1;
+  acrossFileSystems();
   const std::string song = engine_test::taggedMp3({"Solaris", "", "Regen", ""}, 1);
   put("in/a.mp3", song);
   platform::faults::onCall(Op::copy, [this](std::string_view) { put("in/a.mp3", read("in/a.mp3") + "more audio"); });
@@ -69,6 +73,7 @@ TEST_F(NoLossTest, AFileThatGrowsWhileItIsCopiedIsNotStored) {
 // of deletes came: the file at the source's name is not the one copied.
 TEST_F(NoLossTest, ASourceChangedAfterItsCopyIsNotDeleted) {
   settings.loeschen = 1;
+  acrossFileSystems();
   put("in/a.mp3", engine_test::taggedMp3({"Solaris", "", "Regen", ""}, 1));
   platform::faults::onCall(Op::sync, [this](std::string_view) {
     if (read("in/a.mp3").size() < 5000) put("in/a.mp3", read("in/a.mp3") + std::string(5000, 'x'));
@@ -85,6 +90,7 @@ TEST_F(NoLossTest, AFullDiskStopsTheScanWithOneMessage) {
     const std::string n = std::to_string(i);
     put("in/s" + n + ".mp3", engine_test::taggedMp3({"A", "", "T" + n, ""}, i));
   }
+  acrossFileSystems();
   platform::faults::failFrom(Op::copy, 3, Failure::noSpace);
   sort();
   EXPECT_EQ(files("out"), (Names{"Kuenstler/A/T0.MP3", "Kuenstler/A/T1.MP3"}));
@@ -225,6 +231,32 @@ TEST_F(NoLossTest, TheLastCopyIsNeverDeletedAsADuplicate) {
   EXPECT_TRUE(logs("Kopie wurde verändert"));
 }
 
+// On one file system the last target of a deleted source is the file itself,
+// moved there: nothing to write again, nothing to wait for. A file written to
+// since its checksum is copied instead, and kept.
+TEST_F(NoLossTest, TheLastTargetTakesTheFileItselfUnlessItChanged) {
+  settings.loeschen = settings.genre = 1;
+  put("in/a.mp3", engine_test::taggedMp3({"A", "", "T", "Pop"}, 1));
+  const platform::FileId original = platform::fileInfo(path("in/a.mp3")).id;
+  sort();
+  EXPECT_EQ(files("in"), Names{});
+  EXPECT_EQ(platform::fileInfo(path("out/Genre/Pop/a.mp3")).id, original);
+  EXPECT_NE(platform::fileInfo(path("out/Kuenstler/A/T.MP3")).id, original);
+  emptyOut();
+  settings.genre = 0;
+  put("in/b.mp3", engine_test::taggedMp3({"B", "", "T", ""}, 2));
+  // Written to once its folder stands, just before it would be moved.
+  platform::faults::onCall(Op::query, [this](std::string_view p) {
+    if (p == path("in/b.mp3") && exists("out/Kuenstler/B") && read("in/b.mp3").size() < 5000) {
+      put("in/b.mp3", read("in/b.mp3") + std::string(5000, 'x'));
+    }
+  });
+  sort();
+  EXPECT_TRUE(exists("in/b.mp3"));
+  EXPECT_EQ(read("out/Kuenstler/B/T.MP3"), read("in/b.mp3"));
+  EXPECT_TRUE(logs("Quelle nicht gelöscht: während des Sortierens verändert"));
+}
+
 // Sorting a sorted tree into itself: every file already stands where it
 // belongs and is left alone, without a number and without a count.
 TEST_F(NoLossTest, AFileIsNeverCopiedOntoItself) {
@@ -242,6 +274,7 @@ TEST_F(NoLossTest, EverySourceIsDeletedAfterItsCopiesAreSynced) {
   put("in/a.mp3", engine_test::taggedMp3({"A", "", "T", "Pop"}, 1));
   put("in/b.mp3", engine_test::untaggedMp3(2));
   put("in/sub/a2.mp3", read("in/a.mp3"));  // a duplicate: its recorded copy must be synced
+  acrossFileSystems();
   platform::faults::setRecording(true);
   sort();
   ASSERT_EQ(files("in"), Names{}) << log();
