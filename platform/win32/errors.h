@@ -22,17 +22,37 @@ bool widePath(std::string_view path, std::wstring& wide, Failure& why);
 // why set when it fails.
 HANDLE openPath(std::string_view path, DWORD access, DWORD disposition, DWORD flags, Failure& why);
 
-// Opens a regular file for reading without passing through a reparse point
-// in the last component; a folder, a device, a pipe or a link is refused.
+// The tag of a reparse point that could not be read (Wine lists a Unix
+// symbolic link with it; no real reparse point has it).
+inline constexpr DWORD unknownTag = 0;
+
+// A reparse point is a link when its tag sends the open to another name
+// (symbolic links, junctions, mount points) or is unknown: such a point is
+// never followed. Every other one (a cloud placeholder, a deduplicated or
+// compressed file) is a file or folder holding data of its own.
+constexpr bool isLink(DWORD attributes, DWORD tag) {
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && (tag == unknownTag || IsReparseTagNameSurrogate(tag));
+}
+
+// CreateFileW without passing through a link in the last component: a link
+// is refused (Failure::link), so are a device and a pipe. A reparse point
+// that is no link is opened a second time the ordinary way, so that its
+// filter delivers the data (a cloud placeholder is fetched only then).
+// Tells the attributes of what was opened.
+HANDLE openNoLink(std::string_view path, DWORD access, DWORD disposition, DWORD flags, DWORD& attributes,
+                  Failure& why);
+
+// openNoLink for reading a regular file: a folder is refused too.
 HANDLE openRegularForReading(std::string_view path, Failure& why);
 
-// Failure::none when the open handle is a regular file (neither a reparse
-// point nor a folder nor a device or pipe).
+// Failure::none when the open handle is a regular file: no link, no folder,
+// no device or pipe.
 Failure checkRegular(HANDLE handle);
 
 // The kind, identity, size and last write time of an open handle; kind
-// missing when it cannot be told.
-FileInfo infoFromHandle(HANDLE handle);
+// missing when it cannot be told. With attributes, also the handle's
+// attributes.
+FileInfo infoFromHandle(HANDLE handle, DWORD* attributes = nullptr);
 
 // Every file may be read, written, renamed or deleted by others while we
 // hold it, as on POSIX: without FILE_SHARE_DELETE a scan would block the

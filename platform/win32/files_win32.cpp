@@ -103,31 +103,81 @@ HANDLE win32::openPath(std::string_view path, DWORD access, DWORD disposition, D
   return nullptr;
 }
 
-Failure win32::checkRegular(HANDLE handle) {
+namespace {
+
+// Failure::none when the open handle is a file or folder on a disk and no
+// link; tells its attributes.
+Failure checkNoLink(HANDLE handle, DWORD& attributes) {
   // A device (CON, NUL, COM1 hide behind any folder) or a pipe is no file.
   if (::GetFileType(handle) != FILE_TYPE_DISK) return Failure::notRegular;
-  BY_HANDLE_FILE_INFORMATION data;
-  if (!::GetFileInformationByHandle(handle, &data)) return failureFromError(::GetLastError());
-  if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return Failure::link;
-  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return Failure::notRegular;
-  return Failure::none;
+  FILE_ATTRIBUTE_TAG_INFO data;
+  if (!::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &data, sizeof data)) {
+    return win32::failureFromError(::GetLastError());
+  }
+  attributes = data.FileAttributes;
+  return win32::isLink(data.FileAttributes, data.ReparseTag) ? Failure::link : Failure::none;
+}
+
+HANDLE openRegular(std::string_view path, DWORD access, DWORD disposition, DWORD flags, Failure& why) {
+  DWORD attributes = 0;
+  win32::KernelHandle h(win32::openNoLink(path, access, disposition, flags, attributes, why));
+  if (h && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    why = Failure::notRegular;
+    return nullptr;
+  }
+  return h.release();
+}
+
+// The tag of a reparse point; unknownTag when it cannot be read.
+DWORD reparseTag(HANDLE handle, DWORD attributes) {
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return win32::unknownTag;
+  FILE_ATTRIBUTE_TAG_INFO data;
+  if (!::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &data, sizeof data)) return win32::unknownTag;
+  return data.ReparseTag;
+}
+
+}  // namespace
+
+Failure win32::checkRegular(HANDLE handle) {
+  DWORD attributes = 0;
+  const Failure why = checkNoLink(handle, attributes);
+  if (why == Failure::none && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return Failure::notRegular;
+  return why;
+}
+
+HANDLE win32::openNoLink(std::string_view path, DWORD access, DWORD disposition, DWORD flags,
+                         DWORD& attributes, Failure& why) {
+  KernelHandle first(openPath(path, access, disposition, flags | FILE_FLAG_OPEN_REPARSE_POINT, why));
+  if (!first) return nullptr;
+  why = checkNoLink(first.get(), attributes);
+  if (why != Failure::none) return nullptr;
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return first.release();
+  // The second open may meet a link put at the name meanwhile and follow it;
+  // the first handle, still open, keeps the file's identity from being
+  // reused, so a match of identities proves the same file was reached.
+  KernelHandle data(openPath(path, access, OPEN_EXISTING, flags, why));
+  if (!data) return nullptr;
+  const FileInfo seen = infoFromHandle(first.get());
+  const FileInfo reached = infoFromHandle(data.get());
+  if (seen.kind == Kind::missing || reached.kind == Kind::missing || reached.id != seen.id) {
+    why = Failure::link;
+    return nullptr;
+  }
+  return data.release();
 }
 
 HANDLE win32::openRegularForReading(std::string_view path, Failure& why) {
   // Backup semantics open a folder too, so that it is told apart from a file
   // that may not be read.
-  KernelHandle h(openPath(path, GENERIC_READ, OPEN_EXISTING,
-                          FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, why));
-  if (!h) return nullptr;
-  why = checkRegular(h.get());
-  return why == Failure::none ? h.release() : nullptr;
+  return openRegular(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, why);
 }
 
-FileInfo win32::infoFromHandle(HANDLE handle) {
+FileInfo win32::infoFromHandle(HANDLE handle, DWORD* attributes) {
   BY_HANDLE_FILE_INFORMATION data;
   if (!::GetFileInformationByHandle(handle, &data)) return {};
+  if (attributes) *attributes = data.dwFileAttributes;
   FileInfo info;
-  if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) info.kind = Kind::link;
+  if (isLink(data.dwFileAttributes, reparseTag(handle, data.dwFileAttributes))) info.kind = Kind::link;
   else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) info.kind = Kind::folder;
   else if (::GetFileType(handle) == FILE_TYPE_DISK) info.kind = Kind::file;
   else info.kind = Kind::other;
@@ -201,12 +251,9 @@ Status File::openAppend(std::string_view path) {
   // when another program appends to the same log meanwhile. A link planted
   // at the name is opened as itself, only to be refused unwritten.
   Failure why = Failure::none;
-  win32::KernelHandle h(win32::openPath(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                        why));
-  if (!h) return fail(why);
-  if (Failure irregular = win32::checkRegular(h.get()); irregular != Failure::none) return fail(irregular);
-  handle_ = h.release();
+  handle_ = openRegular(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE, OPEN_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, why);
+  if (!handle_) return fail(why);
   path_ = path;
   return success;
 }
@@ -321,6 +368,8 @@ Status FolderLock::acquire(std::string_view folder) {
     const DWORD error = ::GetLastError();
     return failedWith(error == ERROR_SHARING_VIOLATION ? Failure::busy : win32::failureFromError(error));
   }
+  // A lock file that is a reparse point but no link (in a cloud folder) is
+  // held as it stands: no data of it is ever read or written.
   if (Failure irregular = win32::checkRegular(h.get()); irregular != Failure::none) {
     return failedWith(irregular);
   }

@@ -63,12 +63,13 @@ FileInfo infoAt(std::string_view path) {
   win32::KernelHandle h(win32::openPath(path, 0, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, why));
   if (!h) return {};
-  FileInfo info = win32::infoFromHandle(h.get());
+  DWORD opened = 0;
+  FileInfo info = win32::infoFromHandle(h.get(), &opened);
   // Wine opens a Unix symbolic link to a folder as that folder, whatever the
-  // flags say; only the attributes of the path show the link.
-  if (info.kind == Kind::folder) {
+  // flags say; only the attributes of the path show the link, with no tag.
+  if (info.kind == Kind::folder && !(opened & FILE_ATTRIBUTE_REPARSE_POINT)) {
     const DWORD attributes = attributesOf(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    if (attributes != INVALID_FILE_ATTRIBUTES && win32::isLink(attributes, win32::unknownTag)) {
       info.kind = Kind::link;
     }
   }
@@ -141,9 +142,10 @@ bool isFolder(std::string_view path) {
   Failure why = Failure::none;
   win32::KernelHandle h(win32::openPath(path, 0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, why));
   if (h) return win32::infoFromHandle(h.get()).kind == Kind::folder;
+  // The attributes carry no tag: any reparse point counts as a link here.
   const DWORD attributes = attributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+         !win32::isLink(attributes, win32::unknownTag);
 }
 
 Status findEntries(std::string_view folder, std::string_view pattern, std::vector<DirEntry>& entries) {
@@ -170,11 +172,12 @@ Status findEntries(std::string_view folder, std::string_view pattern, std::vecto
     out.name = std::move(name);
     const bool folderBit = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     // A junction or folder symbolic link may lead anywhere, also back up the
-    // tree; walks must not enter it. A file link is no file to read.
-    const bool reparse = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    out.isFolder = folderBit && !reparse;
-    out.isFolderLink = folderBit && reparse;
-    out.isLink = !folderBit && reparse;
+    // tree; walks must not enter it. A file link is no file to read. The
+    // entry carries the tag of a reparse point in dwReserved0.
+    const bool link = win32::isLink(data.dwFileAttributes, data.dwReserved0);
+    out.isFolder = folderBit && !link;
+    out.isFolderLink = folderBit && link;
+    out.isLink = !folderBit && link;
     entries.push_back(std::move(out));
   } while (::FindNextFileW(find.get(), &data));
   if (const DWORD error = ::GetLastError(); error != ERROR_NO_MORE_FILES) {
@@ -293,18 +296,18 @@ Status clearReadOnly(std::string_view path) {
   // The attributes are read and changed through one handle on the name
   // itself, so a link put there meanwhile is seen, never changed through.
   Failure why = Failure::none;
-  win32::KernelHandle h(win32::openPath(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, why));
+  DWORD attributes = 0;
+  win32::KernelHandle h(win32::openNoLink(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, OPEN_EXISTING,
+                                          FILE_FLAG_BACKUP_SEMANTICS, attributes, why));
   if (!h) return failedWith(why);
-  BY_HANDLE_FILE_INFORMATION data;
-  if (!::GetFileInformationByHandle(h.get(), &data)) return win32::lastError();
-  if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return failedWith(Failure::link);
-  if (!(data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) return success;
+  if (!(attributes & FILE_ATTRIBUTE_READONLY)) return success;
+  // A cloud file's pinning ("always keep on this device") is the user's too.
+  constexpr DWORD attributePinned = 0x00080000, attributeUnpinned = 0x00100000;  // MinGW lacks them
   constexpr DWORD settable = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                              FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
-                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | attributePinned | attributeUnpinned;
   FILE_BASIC_INFO basic{};  // zero times: left as they are
-  basic.FileAttributes = data.dwFileAttributes & settable;
+  basic.FileAttributes = attributes & settable;
   if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
   if (!::SetFileInformationByHandle(h.get(), FileBasicInfo, &basic, sizeof basic)) return win32::lastError();
   return success;

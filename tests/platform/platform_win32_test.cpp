@@ -1,170 +1,105 @@
-// What only the Windows backend has to get right: identity by volume serial
-// and file index, the reasons from GetLastError, the copy's hidden temporary
-// file, the lock by share mode and reparse points.
+// What only the Windows backend has to get right: which reparse points are
+// links, identity, the reasons from GetLastError, the copy's attributes.
 #ifdef _WIN32
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <string>
-#include <vector>
-
 #include "platform/faults.h"
 #include "platform/platform.h"
+#include "platform/win32/errors.h"
 #include "platform/win32/wide.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
 using platform::Failure;
-using platform::faults::Op;
+using platform::win32::toWideLenient;
+using testing_support::listTree;
+using testing_support::writeFile;
+using Win32PlatformTest = testing_support::TempFolderTest;
 using Names = std::vector<std::string>;
 
-class Win32PlatformTest : public testing_support::TempFolderTest {
- protected:
-  std::wstring wide(std::string_view relative) const {
-    std::wstring out;
-    EXPECT_TRUE(platform::win32::toWide(path(relative), out));
-    return out;
-  }
-  DWORD attributes(std::string_view relative) const { return ::GetFileAttributesW(wide(relative).c_str()); }
-  // Every name in the folder, hidden ones too, "." and ".." left out.
-  Names names(std::string_view folder) const {
-    std::vector<platform::DirEntry> entries;
-    EXPECT_TRUE(platform::findEntries(path(folder), "*", entries));
-    Names out;
-    for (const auto& e : entries) {
-      if (e.name != "." && e.name != "..") out.push_back(e.name);
-    }
-    return out;
-  }
-};
+DWORD attributes(const std::string& path) { return ::GetFileAttributesW(toWideLenient(path).c_str()); }
 
-// The file system ignores letter case: two spellings of one folder are one
-// identity and one canonical text, in the spelling stored on the disk.
-TEST_F(Win32PlatformTest, OneFolderUnderTwoLetterCasesIsOneIdentity) {
-  makeFolders("Musik/Alben");
-  makeFolders("Andere");
-  testing_support::writeFile(path("Musik/Lied.mp3"), "ID3");
-  const platform::FileInfo folder = platform::fileInfo(path("Musik/Alben"));
-  EXPECT_EQ(folder.kind, platform::Kind::folder);
-  EXPECT_EQ(folder.id, platform::fileInfo(path("MUSIK/aLBEN")).id);
-  EXPECT_NE(folder.id, platform::fileInfo(path("Andere")).id);
-  EXPECT_TRUE(platform::sameFile(path("Musik"), path("mUSIK")));
-  std::string upper, stored;
-  ASSERT_TRUE(platform::canonicalPath(path("MUSIK/ALBEN"), upper));
-  ASSERT_TRUE(platform::canonicalPath(path("Musik/Alben"), stored));
-  EXPECT_EQ(upper, stored);
-  EXPECT_TRUE(upper.ends_with("\\Musik\\Alben")) << upper;
-  // A path and an open handle tell the same file alike.
-  platform::File file;
-  ASSERT_TRUE(file.openRead(path("MUSIK/LIED.MP3")));
-  EXPECT_TRUE(file.info().sameState(platform::fileInfo(path("Musik/Lied.mp3"))));
+// Wine can make none of these reparse points, so the rule is checked alone.
+TEST(Win32LinkRuleTest, OnlyNameSurrogatesAndUnknownTagsAreLinks) {
+  constexpr DWORD reparse = FILE_ATTRIBUTE_REPARSE_POINT, folder = reparse | FILE_ATTRIBUTE_DIRECTORY;
+  const struct { DWORD attributes, tag; bool link; } cases[] = {
+      {reparse, IO_REPARSE_TAG_SYMLINK, true}, {folder, IO_REPARSE_TAG_MOUNT_POINT, true},
+      {folder, 0, true},  // how Wine lists a Unix symbolic link
+      {reparse, IO_REPARSE_TAG_CLOUD_3, false}, {folder, IO_REPARSE_TAG_CLOUD, false},
+      {reparse, IO_REPARSE_TAG_DEDUP, false}, {reparse, IO_REPARSE_TAG_WOF, false},
+      {FILE_ATTRIBUTE_ARCHIVE, IO_REPARSE_TAG_SYMLINK, false},  // the tag field means nothing then
+  };
+  for (const auto& c : cases) EXPECT_EQ(platform::win32::isLink(c.attributes, c.tag), c.link) << c.tag;
 }
 
-TEST_F(Win32PlatformTest, FailuresCarryTheSystemsReason) {
-  makeFolders("folder");
-  testing_support::writeFile(path("file"), "x");
+// A failed copy leaves not even its hidden temporary file behind. A hidden
+// copy would look lost, a read-only one could not be synced before its source
+// goes; clearing read-only keeps the other attributes. One folder under two
+// letter cases is one identity, its canonical text in the stored spelling.
+TEST_F(Win32PlatformTest, TheBackendTellsTheSystemsReasonsAndIdentities) {
+  makeFolders("out");
+  writeFile(path("song.mp3"), std::string(300000, 's'));
+  writeFile(path("out/TAKEN.mp3"), "old");
+  constexpr DWORD hiddenReadOnly = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
+  ASSERT_TRUE(::SetFileAttributesW(toWideLenient(path("song.mp3")).c_str(), hiddenReadOnly));
   platform::File file;
-  std::vector<platform::DirEntry> entries;
+  platform::FileInfo seen;
+  platform::FolderLock lock, second, elsewhere;
+  platform::faults::failNth(platform::faults::Op::copy, 1, Failure::noSpace);
+  platform::setDurability(true);
   // In order: a braced list is evaluated from left to right.
   const std::pair<platform::Status, Failure> cases[] = {
-      {platform::makeFolder(path("FOLDER")), Failure::exists},
-      {platform::makeFolder(path("missing/sub")), Failure::notFound},
-      {platform::moveFileNoReplace(path("file"), path("Folder")), Failure::exists},
-      {platform::deleteFile(path("missing")), Failure::notFound},
-      {platform::deleteFile(path("folder")), Failure::notRegular},
-      {file.createNew(path("FILE")), Failure::exists},
-      {file.openRead(path("folder")), Failure::notRegular},
+      {platform::copyFileNoOverwrite(path("song.mp3"), path("out/a.mp3")), Failure::noSpace},
+      {platform::copyFileNoOverwrite(path("song.mp3"), path("out/taken.MP3")), Failure::exists},
+      {platform::copyFileNoOverwrite(path("song.mp3"), path("missing/a.mp3")), Failure::notFound},
+      {platform::copyFileNoOverwrite(path("song.mp3"), path("out/a.mp3"), &seen), Failure::none},
+      {platform::syncFile(path("out/a.mp3")), Failure::none},
+      {platform::syncFolder(path("out")), Failure::none},
+      {platform::clearReadOnly(path("song.mp3")), Failure::none},
+      {platform::moveFileNoReplace(path("song.mp3"), path("Out")), Failure::exists},
+      {file.createNew(path("SONG.mp3")), Failure::exists},
+      {file.openRead(path("out")), Failure::notRegular},
       {file.openRead(path("NUL")), Failure::notRegular},  // a device behind any folder
       {file.openAppend(path("NUL")), Failure::notRegular},
-      {platform::findEntries(path("missing"), "*", entries), Failure::notFound},
+      {lock.acquire(root()), Failure::none},
+      {second.acquire(root()), Failure::busy},
+      {elsewhere.acquire(path("missing")), Failure::notFound},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].first.failure, cases[i].second) << i;
-}
-
-TEST_F(Win32PlatformTest, AFailedCopyLeavesNoTemporaryFile) {
-  makeFolders("out");
-  testing_support::writeFile(path("song.mp3"), std::string(300000, 's'));
-  testing_support::writeFile(path("out/TAKEN.mp3"), "old");
-  const struct {
-    const char* target;
-    Failure injected;
-    bool grows;  // the source is written to while it is copied
-    Failure expected;
-  } cases[] = {
-      {"out/a.mp3", Failure::noSpace, false, Failure::noSpace},
-      {"out/a.mp3", Failure::none, true, Failure::changed},
-      {"out/taken.MP3", Failure::none, false, Failure::exists},
-      {"missing/a.mp3", Failure::none, false, Failure::notFound},
-  };
-  for (const auto& c : cases) {
-    platform::faults::reset();
-    if (c.injected != Failure::none) platform::faults::failNth(Op::copy, 1, c.injected);
-    if (c.grows) {
-      platform::faults::onCall(Op::copy, [](std::string_view source) {
-        std::ofstream(testing_support::fsPath(source), std::ios::binary | std::ios::app) << "more";
-      });
-    }
-    EXPECT_EQ(platform::copyFileNoOverwrite(path("song.mp3"), path(c.target)).failure, c.expected)
-        << c.target;
-    EXPECT_EQ(names("out"), Names{"TAKEN.mp3"}) << c.target;
-  }
-  platform::faults::reset();
-  // The copy of a hidden read-only file is plain: a hidden copy would look
-  // lost, a read-only one could not be synced before its source goes.
-  constexpr DWORD hiddenReadOnly = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
-  ASSERT_TRUE(::SetFileAttributesW(wide("song.mp3").c_str(), hiddenReadOnly));
-  platform::FileInfo seen;
-  ASSERT_TRUE(platform::copyFileNoOverwrite(path("song.mp3"), path("out/a.mp3"), &seen));
-  EXPECT_TRUE(seen.sameState(platform::fileInfo(path("song.mp3"))));
-  EXPECT_EQ(testing_support::readFile(path("out/a.mp3")), testing_support::readFile(path("song.mp3")));
-  EXPECT_EQ(attributes("out/a.mp3") & hiddenReadOnly, 0u);
-  platform::setDurability(true);
-  EXPECT_TRUE(platform::syncFile(path("out/a.mp3")));
-  EXPECT_TRUE(platform::syncFolder(path("out")));
-  platform::setDurability(false);
-  // Only the read-only bit goes.
-  ASSERT_TRUE(platform::clearReadOnly(path("song.mp3")));
-  EXPECT_EQ(attributes("song.mp3") & hiddenReadOnly, DWORD{FILE_ATTRIBUTE_HIDDEN});
-}
-
-TEST_F(Win32PlatformTest, ASecondLockOnTheFolderIsBusy) {
-  platform::FolderLock first, second;
-  ASSERT_TRUE(first.acquire(root()));
-  EXPECT_EQ(second.acquire(root()).failure, Failure::busy);
-  EXPECT_FALSE(second.held());
-  first.release();
+  EXPECT_EQ(listTree(path("out")), (Names{"TAKEN.mp3", "a.mp3"}));
+  EXPECT_EQ(attributes(path("out/a.mp3")) & hiddenReadOnly, 0u);
+  EXPECT_EQ(attributes(path("song.mp3")) & hiddenReadOnly, DWORD{FILE_ATTRIBUTE_HIDDEN});
+  EXPECT_TRUE(seen.sameState(platform::fileInfo(path("song.mp3"))));  // the copy's handle and the path agree
+  lock.release();
   EXPECT_TRUE(second.acquire(root()));
-  platform::FolderLock elsewhere;
-  EXPECT_EQ(elsewhere.acquire(path("missing")).failure, Failure::notFound);
+
+  EXPECT_EQ(platform::fileInfo(path("OUT")).id, platform::fileInfo(path("out")).id);
+  EXPECT_NE(platform::fileInfo(path("out")).id, platform::fileInfo(path("song.mp3")).id);
+  std::string canonical;
+  ASSERT_TRUE(platform::canonicalPath(path("OUT/TAKEN.MP3"), canonical));
+  EXPECT_TRUE(canonical.ends_with("\\out\\TAKEN.mp3")) << canonical;
 }
 
 TEST_F(Win32PlatformTest, AFileLinkIsNeitherReadNorWrittenThrough) {
-  testing_support::writeFile(path("real.mp3"), "mine");
-  // Wine answers success and makes nothing: the attributes tell.
-  if (!::CreateSymbolicLinkW(wide("link.mp3").c_str(), wide("real.mp3").c_str(),
-                             SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) ||
-      attributes("link.mp3") == INVALID_FILE_ATTRIBUTES ||
-      !(attributes("link.mp3") & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    GTEST_SKIP() << "no symbolic links here";
-  }
-  ASSERT_TRUE(::SetFileAttributesW(wide("real.mp3").c_str(), FILE_ATTRIBUTE_READONLY));
+  writeFile(path("real.mp3"), "mine");
+  const std::string link = path("link.mp3");
+  // Wine answers success and makes nothing, or a link it shows as a file.
+  (void)::CreateSymbolicLinkW(toWideLenient(link).c_str(), L"real.mp3", SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  const DWORD made = attributes(link);
+  if (made == INVALID_FILE_ATTRIBUTES || !(made & FILE_ATTRIBUTE_REPARSE_POINT)) GTEST_SKIP() << "no links here";
   platform::File file;
-  EXPECT_EQ(file.openRead(path("link.mp3")).failure, Failure::link);
-  EXPECT_EQ(file.openAppend(path("link.mp3")).failure, Failure::link);
-  EXPECT_EQ(platform::copyFileNoOverwrite(path("link.mp3"), path("copy.mp3")).failure, Failure::link);
-  EXPECT_EQ(platform::clearReadOnly(path("link.mp3")).failure, Failure::link);
-  EXPECT_EQ(platform::fileInfo(path("link.mp3")).kind, platform::Kind::link);
   std::vector<platform::DirEntry> entries;
-  ASSERT_TRUE(platform::findEntries(root(), "link.mp3", entries));
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_TRUE(entries[0].isLink);
-  ASSERT_TRUE(platform::deleteFile(path("link.mp3")));
-  EXPECT_EQ(names(""), (Names{"config", "real.mp3"}));
+  const platform::Status refused[] = {file.openRead(link), file.openAppend(link), platform::clearReadOnly(link),
+                                      platform::copyFileNoOverwrite(link, path("copy.mp3"))};
+  for (const auto& status : refused) EXPECT_EQ(status.failure, Failure::link);
+  EXPECT_EQ(platform::fileInfo(link).kind, platform::Kind::link);
+  EXPECT_TRUE(platform::findEntries(root(), "link.mp3", entries) && entries.size() == 1 && entries[0].isLink);
+  ASSERT_TRUE(platform::deleteFile(link));
+  EXPECT_FALSE(platform::pathExists(link));
   EXPECT_EQ(testing_support::readFile(path("real.mp3")), "mine");
-  EXPECT_NE(attributes("real.mp3") & FILE_ATTRIBUTE_READONLY, 0u);
 }
 
 }  // namespace
